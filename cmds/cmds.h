@@ -1,0 +1,17 @@
+// The whole public interface of the cmds library and of its support functions.
+#ifndef CMDS_CMDS_H
+#define CMDS_CMDS_H
+
+#include "cmds/export.h"
+#include "cmds/generator/generator.h"
+#include "cmds/interfaces/callbacks.h"
+#include "cmds/interfaces/records.h"
+#include "cmds/lexer/lexer.h"
+#include "cmds/lexer/lexer_stream.h"
+#include "cmds/lexer/mt_lexer_stream.h"
+#include "cmds/parser/parser.h"
+#include "cmds/support/tessel.h"
+#include "cmds/tokens/errors.h"
+#include "cmds/tokens/tokens.h"
+
+#endif

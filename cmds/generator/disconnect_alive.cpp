@@ -1,0 +1,1 @@
+#include "cmds/generator/generator.h"

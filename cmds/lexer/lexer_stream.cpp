@@ -1,0 +1,1 @@
+#include "cmds/lexer/lexer.h"

@@ -1,0 +1,67 @@
+// Character sources for the lexer: one byte at a time with one byte of push-back.
+#ifndef CMDS_LEXER_LEXER_STREAM_H
+#define CMDS_LEXER_LEXER_STREAM_H
+
+#include <istream>
+#include <sstream>
+#include <string>
+
+#include "cmds/export.h"
+
+namespace cmds {
+
+// Abstract character source. Destroy sources through their own class or CLexerStream.
+class CMDS_API CLexerStreamBase {
+public:
+    CLexerStreamBase(const CLexerStreamBase&) = delete;
+    CLexerStreamBase& operator=(const CLexerStreamBase&) = delete;
+
+    // The next byte as 0 to 255, or -1 when there is none.
+    virtual int GetNextChar() = 0;
+    // Gives back the byte that the last GetNextChar returned.
+    virtual void PutBackChar(int c) = 0;
+    // True once a read has met the end of the source.
+    virtual bool IsEof() = 0;
+    // True once the source has failed beyond recovery.
+    virtual bool Bad() = 0;
+    // Read position in bytes from the start, or -1 when the source cannot tell.
+    virtual int GetPos() = 0;
+    // Moves the read position to `pos` bytes from the start.
+    virtual void SetPos(int pos) = 0;
+
+protected:
+    CLexerStreamBase() = default;
+    ~CLexerStreamBase() = default;
+};
+
+// Reads a std::istream that the host owns and keeps alive. Once a read meets the end, every
+// further read gives -1 and put-back does nothing, until the host clears the stream's state.
+class CMDS_API CLexerStream : public CLexerStreamBase {
+public:
+    explicit CLexerStream(std::istream& stream);
+    virtual ~CLexerStream();
+
+    int GetNextChar() override;
+    void PutBackChar(int c) override;
+    bool IsEof() override;
+    bool Bad() override;
+    int GetPos() override;
+    void SetPos(int pos) override;
+
+private:
+    std::istream& stream_;
+};
+
+// Reads its own copy of a string; later changes to the caller's string are not seen.
+class CMDS_API CStrLexerStream : public CLexerStream {
+public:
+    explicit CStrLexerStream(const std::string& text);
+    ~CStrLexerStream() override;
+
+private:
+    std::stringstream text_;
+};
+
+}  // namespace cmds
+
+#endif

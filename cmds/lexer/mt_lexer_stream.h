@@ -1,0 +1,56 @@
+// The feed stream: a character source that feeding threads fill while one thread reads it.
+#ifndef CMDS_LEXER_MT_LEXER_STREAM_H
+#define CMDS_LEXER_MT_LEXER_STREAM_H
+
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "cmds/export.h"
+#include "cmds/lexer/lexer_stream.h"
+
+namespace cmds {
+
+namespace detail {
+class FeedSync;
+}
+
+// One reading thread calls GetNextChar and PutBackChar; any thread may insert, abort and query.
+// A read waits at most two minutes for data (then CDeadlockError) and throws CCancelError once
+// the stream is aborted. Every byte inserted is kept for GetData.
+class CMDS_API CMtLexerStream : public CLexerStream {
+public:
+    CMtLexerStream();
+    ~CMtLexerStream() override;
+
+    // Appends `length` bytes (NUL included) and wakes the reader, also when `length` is 0.
+    void InsertToStream(const char* data, std::uint32_t length);
+    // Marks the stream aborted for good. Does not wake a reader that is waiting for data.
+    void Abort();
+    // Copies every byte inserted so far, read or not, into `out`.
+    void GetData(std::string& out);
+
+    int GetNextChar() override;
+    void PutBackChar(int c) override;
+    bool IsEof() override;
+    bool Bad() override;
+    int GetPos() override;
+    void SetPos(int pos) override;
+
+protected:
+    // For tests that cannot wait two minutes: the reader's wait in milliseconds.
+    explicit CMtLexerStream(std::uint32_t waitMilliseconds);
+    std::uint32_t WaitMilliseconds() const { return waitMilliseconds_; }
+
+private:
+    std::stringstream buffer_;
+    std::int32_t pending_ = 0;
+    bool aborted_ = false;
+    std::uint32_t waitMilliseconds_;
+    std::unique_ptr<detail::FeedSync> sync_;
+};
+
+}  // namespace cmds
+
+#endif

@@ -1,0 +1,1 @@
+#include "cmds/parser/parser.h"

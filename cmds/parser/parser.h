@@ -1,0 +1,113 @@
+// The reader of the command language: one Parse overload per command and direction.
+#ifndef CMDS_PARSER_PARSER_H
+#define CMDS_PARSER_PARSER_H
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cmds/export.h"
+#include "cmds/interfaces/callbacks.h"
+#include "cmds/interfaces/records.h"
+#include "cmds/lexer/lexer.h"
+#include "cmds/lexer/lexer_stream.h"
+#include "cmds/tokens/tokens.h"
+
+namespace cmds {
+
+// Reads commands in sequence from one source. The host calls the Parse overload of the command
+// it expects next; Parse reads that command up to and including its ";", making each callback
+// as soon as its values are read. On a fault Parse throws one of the error types (callbacks
+// already made stay made); errors of the source and exceptions from callbacks pass through.
+class CMDS_API CParser {
+public:
+    explicit CParser(CLexerStream& source);
+    virtual ~CParser();
+
+    CParser(const CParser&) = delete;
+    CParser& operator=(const CParser&) = delete;
+
+    void Parse(IConnectIn& sink);
+    void Parse(IConnectOut& sink);
+    void Parse(IDisconnectIn& sink);
+    void Parse(IDisconnectOut& sink);
+    void Parse(IAliveIn& sink);
+    void Parse(IAliveOut& sink);
+    void Parse(IShareIn& sink);
+    void Parse(IShareOut& sink);
+    void Parse(IUnshareIn& sink);
+    void Parse(IUnshareOut& sink);
+    void Parse(IShareDirIn& sink);
+    void Parse(IShareDirOut& sink);
+    void Parse(IDirectory& sink);
+    void Parse(IFindIn& sink);
+    void Parse(IFindOut& sink);
+    void Parse(IFriendsIn& sink);
+    void Parse(IFriendsOut& sink);
+
+private:
+    // One parsed value of any kind. Assignment copies the value fields and counts one more
+    // occurrence in the target, which is how repeated tags are found.
+    struct TagValue {
+        wstring wide;
+        std::string narrow;
+        std::uint64_t number = 0;
+        tokens::M_TYPE_ENUM mtype = tokens::M_NONE;
+        tokens::P_TYPE_ENUM ptype = tokens::P_NONE;
+        tokens::C_TYPE_ENUM ctype = tokens::C_NONE;
+        tokens::SCOPE_TYPE_ENUM scope = tokens::SCOPE_NONE;
+        std::int32_t count = 0;
+
+        TagValue() = default;
+        TagValue(const TagValue&) = default;
+        TagValue& operator=(const TagValue& other);
+    };
+    // Tag -> (declared value kind, value).
+    using TagMap = std::map<tokens::TOKEN, std::pair<tokens::TOKEN, TagValue>>;
+    struct TagDecl {
+        tokens::TOKEN tag;
+        tokens::TOKEN kind;
+    };
+
+    tokens::TOKEN Next();
+    void ParseHeader(tokens::TOKEN verb, tokens::TOKEN direction);
+    void Match(const tokens::TOKEN* read, const tokens::TOKEN* expected, int count);
+    static void Declare(TagMap& tags, std::initializer_list<TagDecl> decls);
+    tokens::TOKEN ParseTag(tokens::TOKEN& tag, std::pair<tokens::TOKEN, TagValue>& value);
+    tokens::TOKEN ParseTagList(TagMap& tags);
+    tokens::TOKEN ParseTag(tokens::TOKEN key, std::uint64_t& value);
+    tokens::TOKEN ParseNumber(std::uint64_t& value);
+    tokens::TOKEN ParseErrorTag(std::uint64_t& error);
+    void ExpectToken(tokens::TOKEN read, tokens::TOKEN expected);
+
+    std::uint64_t Retrieve(TagMap& tags, tokens::TOKEN tag);
+    std::uint64_t Retrieve(TagMap& tags, tokens::TOKEN tag, std::uint64_t def);
+    tokens::M_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::M_TYPE_ENUM def);
+    tokens::P_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::P_TYPE_ENUM def);
+    tokens::C_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::C_TYPE_ENUM def);
+    tokens::SCOPE_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag,
+                                     tokens::SCOPE_TYPE_ENUM def);
+    const std::string& RetrieveA(TagMap& tags, tokens::TOKEN tag, const char* def);
+    const wstring& RetrieveW(TagMap& tags, tokens::TOKEN tag, const unsigned short* def);
+    TagValue& Fetch(TagMap& tags, tokens::TOKEN tag, bool useDefault);
+
+    void ParseUserRequest(IUser& sink, tokens::TOKEN verb);
+    void ParseResultReply(IError& sink, tokens::TOKEN verb);
+    tokens::TOKEN ParseFile(CFileInfo& record, FILE_TYPE_ENUM kind);
+    tokens::TOKEN ParseFileType(FILE_TYPE_ENUM& kind);
+    tokens::TOKEN ParseFileList(IFile& target);
+    tokens::TOKEN ParseSubDir(CSubDirInfo& entry);
+    tokens::TOKEN ParseHostTags(CHostInfo& host, bool& online);
+    tokens::TOKEN ParseHostList(IHost& sink);
+    tokens::TOKEN ParseHostList(IFindOut& sink);
+    static void ParseAddressVect(const std::string& text, std::vector<std::string>& addresses);
+
+    CLexer lexer_;
+};
+
+}  // namespace cmds
+
+#endif

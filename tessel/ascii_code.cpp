@@ -1,0 +1,1 @@
+#include "cmds/support/tessel.h"
