@@ -1,1 +1,146 @@
+// UTF-8 conversion of 16-bit code-unit strings.
+//
+// Encoding: standard UTF-8, except that the apostrophe U+0027 is written as the overlong form
+// C0 A7 (so the text never contains the byte 0x27) and an unpaired surrogate is written as its
+// own three-byte form. Decoding accepts exactly what encoding can produce, plus standard UTF-8 in
+// general and three-byte surrogate forms; each byte that starts no well-formed sequence becomes
+// U+FFFD and decoding resumes at the next byte.
 #include "cmds/support/tessel.h"
+
+#include <cstddef>
+
+namespace {
+
+constexpr unsigned short kReplacement = 0xFFFD;
+
+inline bool IsHighSurrogate(unsigned u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+inline bool IsLowSurrogate(unsigned u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+inline bool IsContinuation(unsigned char b) {
+    return (b & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+int ConvertUnicodeToUTF8(const std::basic_string<unsigned short>& source, std::string& target) {
+    const std::size_t n = source.size();
+    const unsigned short* in = source.data();
+
+    // Every unit takes at most three bytes (a pair of two units takes four); write into a buffer
+    // of that size and trim it afterwards.
+    target.clear();
+    target.resize(n * 3);
+    char* const begin = &target[0];
+    char* out = begin;
+
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned u = in[i];
+        if (u < 0x80) {
+            if (u != 0x27) {
+                *out++ = static_cast<char>(u);
+            } else {
+                *out++ = static_cast<char>(0xC0);
+                *out++ = static_cast<char>(0xA7);
+            }
+            ++i;
+        } else if (u < 0x800) {
+            *out++ = static_cast<char>(0xC0 | (u >> 6));
+            *out++ = static_cast<char>(0x80 | (u & 0x3F));
+            ++i;
+        } else if (IsHighSurrogate(u) && i + 1 < n && IsLowSurrogate(in[i + 1])) {
+            const unsigned cp = 0x10000 + ((u - 0xD800) << 10) + (in[i + 1] - 0xDC00u);
+            *out++ = static_cast<char>(0xF0 | (cp >> 18));
+            *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (cp & 0x3F));
+            i += 2;
+        } else {
+            // Any other unit, an unpaired surrogate included, takes its three-byte form.
+            *out++ = static_cast<char>(0xE0 | (u >> 12));
+            *out++ = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+            *out++ = static_cast<char>(0x80 | (u & 0x3F));
+            ++i;
+        }
+    }
+
+    const std::size_t written = static_cast<std::size_t>(out - begin);
+    target.resize(written);
+    return static_cast<int>(written);
+}
+
+int ConvertUTF8ToUnicode(const std::string& source, std::basic_string<unsigned short>& target) {
+    const std::size_t n = source.size();
+    const unsigned char* const in = reinterpret_cast<const unsigned char*>(source.data());
+
+    // Every byte yields at most one unit (a four-byte sequence yields two).
+    target.clear();
+    target.resize(n);
+    unsigned short* const begin = &target[0];
+    unsigned short* out = begin;
+    bool malformed = false;
+
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned char b0 = in[i];
+        if (b0 < 0x80) {
+            *out++ = b0;
+            ++i;
+            continue;
+        }
+        const std::size_t left = n - i;  // bytes available from b0 on, b0 included
+        if (b0 >= 0xC2 && b0 <= 0xDF) {
+            if (left >= 2 && IsContinuation(in[i + 1])) {
+                *out++ = static_cast<unsigned short>(((b0 & 0x1Fu) << 6) | (in[i + 1] & 0x3Fu));
+                i += 2;
+                continue;
+            }
+        } else if (b0 == 0xC0) {
+            if (left >= 2 && in[i + 1] == 0xA7) {  // the apostrophe's only accepted overlong form
+                *out++ = 0x27;
+                i += 2;
+                continue;
+            }
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            if (left >= 3) {
+                const unsigned char b1 = in[i + 1];
+                const unsigned char b2 = in[i + 2];
+                // E0 needs A0..BF to be the shortest form; ED A0..BF (surrogates) is accepted.
+                const unsigned char lo = (b0 == 0xE0) ? 0xA0 : 0x80;
+                if (b1 >= lo && b1 <= 0xBF && IsContinuation(b2)) {
+                    *out++ = static_cast<unsigned short>(((b0 & 0x0Fu) << 12) |
+                                                         ((b1 & 0x3Fu) << 6) | (b2 & 0x3Fu));
+                    i += 3;
+                    continue;
+                }
+            }
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            if (left >= 4) {
+                const unsigned char b1 = in[i + 1];
+                const unsigned char lo = (b0 == 0xF0) ? 0x90 : 0x80;  // shortest form
+                const unsigned char hi = (b0 == 0xF4) ? 0x8F : 0xBF;  // at most U+10FFFF
+                if (b1 >= lo && b1 <= hi && IsContinuation(in[i + 2]) &&
+                    IsContinuation(in[i + 3])) {
+                    const unsigned cp = ((b0 & 0x07u) << 18) | ((b1 & 0x3Fu) << 12) |
+                                        ((in[i + 2] & 0x3Fu) << 6) | (in[i + 3] & 0x3Fu);
+                    const unsigned v = cp - 0x10000;
+                    *out++ = static_cast<unsigned short>(0xD800 | (v >> 10));
+                    *out++ = static_cast<unsigned short>(0xDC00 | (v & 0x3FF));
+                    i += 4;
+                    continue;
+                }
+            }
+        }
+        // A byte that starts no well-formed sequence: continuation bytes, C1, other C0 forms,
+        // F5..FF, truncated or overlong sequences, code points above U+10FFFF.
+        *out++ = kReplacement;
+        malformed = true;
+        ++i;
+    }
+
+    target.resize(static_cast<std::size_t>(out - begin));
+    return malformed ? -1 : 0;
+}
