@@ -1,1 +1,46 @@
 #include "cmds/parser/parser.h"
+#include "cmds/parser/parser_internal.h"
+
+namespace cmds {
+
+using namespace tokens;
+
+void CParser::Parse(IConnectIn& sink) {
+    ParseHeader(KW_CONNECT, KW_INPUT);
+    TagMap tags;
+    Declare(tags, {{KW_USER, NUMBER},
+                   {KW_PWD, STRING},
+                   {KW_PORT, NUMBER},
+                   {KW_ADDRESS, STRING},
+                   {KW_HOST, WSTRING},
+                   {KW_BROWSABLE, C_VALUE},
+                   {KW_HTTPPROXY, C_VALUE},
+                   {KW_SOCKSPROXY, C_VALUE}});
+    ExpectToken(ParseTagList(tags), SEMICOLON);
+
+    const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
+    sink.OnUser(Retrieve(tags, KW_USER), pwd);
+
+    const wstring& host = RetrieveW(tags, KW_HOST, nullptr);
+    const std::string& address = RetrieveA(tags, KW_ADDRESS, nullptr);
+    const auto port = static_cast<unsigned short>(Retrieve(tags, KW_PORT));
+    sink.OnConnectInHost(port, address, host);
+
+    const C_TYPE_ENUM socksproxy = Retrieve(tags, KW_SOCKSPROXY, C_NO);
+    const C_TYPE_ENUM httpproxy = Retrieve(tags, KW_HTTPPROXY, C_NO);
+    const C_TYPE_ENUM browsable = Retrieve(tags, KW_BROWSABLE, C_NO);
+    sink.OnConnectInFlags(detail::IsYes(browsable), detail::IsYes(httpproxy),
+                          detail::IsYes(socksproxy));
+}
+
+void CParser::Parse(IConnectOut& sink) {
+    ParseHeader(KW_CONNECT, KW_OUTPUT);
+    TagMap tags;
+    Declare(tags, {{KW_ERROR, NUMBER}, {KW_FILE, NUMBER}});
+    ExpectToken(ParseTagList(tags), SEMICOLON);
+
+    sink.OnError(detail::ToErrorCode(Retrieve(tags, KW_ERROR)));
+    sink.OnConnectOut(Retrieve(tags, KW_FILE));
+}
+
+}  // namespace cmds

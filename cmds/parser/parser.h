@@ -80,22 +80,22 @@ private:
     tokens::TOKEN ParseTagList(TagMap& tags);
     tokens::TOKEN ParseTag(tokens::TOKEN key, std::uint64_t& value);
     tokens::TOKEN ParseNumber(std::uint64_t& value);
-    tokens::TOKEN ParseErrorTag(std::uint64_t& error);
-    void ExpectToken(tokens::TOKEN read, tokens::TOKEN expected);
+    static void ExpectToken(tokens::TOKEN read, tokens::TOKEN expected);
 
     std::uint64_t Retrieve(TagMap& tags, tokens::TOKEN tag);
     std::uint64_t Retrieve(TagMap& tags, tokens::TOKEN tag, std::uint64_t def);
     tokens::M_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::M_TYPE_ENUM def);
     tokens::P_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::P_TYPE_ENUM def);
     tokens::C_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::C_TYPE_ENUM def);
-    tokens::SCOPE_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag,
-                                     tokens::SCOPE_TYPE_ENUM def);
+    tokens::SCOPE_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::SCOPE_TYPE_ENUM def);
     const std::string& RetrieveA(TagMap& tags, tokens::TOKEN tag, const char* def);
     const wstring& RetrieveW(TagMap& tags, tokens::TOKEN tag, const unsigned short* def);
-    TagValue& Fetch(TagMap& tags, tokens::TOKEN tag, bool useDefault);
+    static TagValue& Find(TagMap& tags, tokens::TOKEN tag);
+    static TagValue& Single(TagValue& value);
 
-    void ParseUserRequest(IUser& sink, tokens::TOKEN verb);
-    void ParseResultReply(IError& sink, tokens::TOKEN verb);
+    void ParseCredentials(IUser& sink, tokens::TOKEN verb);
+    void ParseResultOnly(IError& sink, tokens::TOKEN verb);
+    void ParseFolderRequest(IUser& sink, tokens::TOKEN verb, std::uint64_t& folder);
     tokens::TOKEN ParseFile(CFileInfo& record, FILE_TYPE_ENUM kind);
     tokens::TOKEN ParseFileType(FILE_TYPE_ENUM& kind);
     tokens::TOKEN ParseFileList(IFile& target);

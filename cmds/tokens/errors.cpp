@@ -13,12 +13,24 @@ CCancelError::CCancelError() : CCmdError{5} {}
 
 namespace detail {
 
-void ThrowLexError() { throw CLexError(); }
-void ThrowSyntaxError() { throw CSyntaxError(); }
-void ThrowSemanticError() { throw CSemanticError(); }
-void ThrowRuntimeError() { throw CRuntimeError(); }
-void ThrowDeadlockError() { throw CDeadlockError(); }
-void ThrowCancelError() { throw CCancelError(); }
+void ThrowLexError() {
+    throw CLexError();
+}
+void ThrowSyntaxError() {
+    throw CSyntaxError();
+}
+void ThrowSemanticError() {
+    throw CSemanticError();
+}
+void ThrowRuntimeError() {
+    throw CRuntimeError();
+}
+void ThrowDeadlockError() {
+    throw CDeadlockError();
+}
+void ThrowCancelError() {
+    throw CCancelError();
+}
 
 }  // namespace detail
 }  // namespace cmds

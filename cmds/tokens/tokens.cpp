@@ -6,15 +6,15 @@ namespace cmds {
 namespace detail {
 
 const char* const kKeywordTexts[kKeywordCount] = {
-    "",          "INPUT",    "OUTPUT",   "CONNECT",   "user",      "pwd",        "port",
-    "error",     "SHARE",    "folder",   "file",      "size",      "keywords",   "FIND",
-    "match",     "max",      "exact",    "host",      "address",   "DISCONNECT", "ext",
-    "author",    "subject",  "manager",  "company",   "comments",  "title",      "category",
-    "case",      "creator",  "type",     "UNSHARE",   "id",        "ALIVE",      "DIRECTORY",
-    "protected", "FRIENDS",  "online",   "crc",       "MAP",       "CONTENTS",   "nick",
-    "SHAREDIR",  "rank",     "freetext", "scope",     "browsable", "httpproxy",  "socksproxy",
-    ":",         ",",        "{",        "}",         "(",         ")",          "[",
-    "]",         "'",        ";",        "\"",        "+",         "-",          "*",
+    "",          "INPUT",   "OUTPUT",   "CONNECT", "user",      "pwd",        "port",
+    "error",     "SHARE",   "folder",   "file",    "size",      "keywords",   "FIND",
+    "match",     "max",     "exact",    "host",    "address",   "DISCONNECT", "ext",
+    "author",    "subject", "manager",  "company", "comments",  "title",      "category",
+    "case",      "creator", "type",     "UNSHARE", "id",        "ALIVE",      "DIRECTORY",
+    "protected", "FRIENDS", "online",   "crc",     "MAP",       "CONTENTS",   "nick",
+    "SHAREDIR",  "rank",    "freetext", "scope",   "browsable", "httpproxy",  "socksproxy",
+    ":",         ",",       "{",        "}",       "(",         ")",          "[",
+    "]",         "'",       ";",        "\"",      "+",         "-",          "*",
 };
 const char* const kMTypeTexts[kMTypeCount] = {"", "all", "any", "expression"};
 const char* const kPTypeTexts[kPTypeCount] = {"", "on", "off", "begin", "end"};
