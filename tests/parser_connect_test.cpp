@@ -1,3 +1,137 @@
+// CONNECT, DISCONNECT and ALIVE readers, and through them the grammar every command shares.
 #include <gtest/gtest.h>
 
 #include "cmds/cmds.h"
+#include "recorder.h"
+
+namespace {
+
+using namespace testing_support;
+
+struct Case {
+    const char* name;
+    std::string text;
+    Calls expected;
+};
+
+template <typename Sink>
+void CheckAll(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseText<Sink>(c.text), c.expected) << c.name << ": " << c.text;
+    }
+}
+
+const std::string kHost = "OnConnectInHost(80,\"10.0.0.1\",'pc')";
+const std::string kUser = "OnUser(12,\"sig\")";
+
+TEST(ConnectInput, AcceptedForms) {
+    CheckAll<ConnectIn>({
+        {"as written",
+         "CONNECT INPUT \r\n\tuser:12,pwd:\"sig\",host:'pc',address:\"10.0.0.1\",port:80,"
+         "browsable:yes,httpproxy:no,socksproxy:no;",
+         {kUser, kHost, "OnConnectInFlags(yes,no,no)"}},
+        {"reverse order, any case",
+         "connect Input socksproxy:YES,httpproxy:Yes,browsable:no,PORT:80,address:\"10.0.0.1\","
+         "host:'pc',pwd:sig,User:12;",
+         {kUser, kHost, "OnConnectInFlags(no,yes,yes)"}},
+        {"flags default to no",
+         "CONNECT INPUT user:12,pwd:sig,host:'pc',address:\"10.0.0.1\",port:80;",
+         {kUser, kHost, "OnConnectInFlags(no,no,no)"}},
+        {"port narrowed, empty host",
+         "CONNECT INPUT user:12,pwd:sig,host:'',address:\"\",port:70000;",
+         {kUser, "OnConnectInHost(4464,\"\",'')", "OnConnectInFlags(no,no,no)"}},
+        {"largest user number",
+         "CONNECT INPUT user:18446744073709551615,pwd:sig,host:'',address:a,port:0;",
+         {"OnUser(18446744073709551615,\"sig\")", "OnConnectInHost(0,\"a\",'')",
+          "OnConnectInFlags(no,no,no)"}},
+    });
+}
+
+TEST(ConnectInput, FaultsAndTheCallsMadeBeforeThem) {
+    const std::string body = "pwd:sig,host:'pc',address:\"10.0.0.1\",port:80";
+    CheckAll<ConnectIn>({
+        {"wrong verb", "CONNECT OUTPUT user:12," + body + ";", {"throws CSyntaxError"}},
+        {"wrong direction", "ALIVE INPUT user:12," + body + ";", {"throws CSyntaxError"}},
+        {"undeclared tag", "CONNECT INPUT user:12,file:1," + body + ";", {"throws CSyntaxError"}},
+        {"wrong kind", "CONNECT INPUT user:'12'," + body + ";", {"throws CSyntaxError"}},
+        {"value word as number", "CONNECT INPUT user:yes," + body + ";", {"throws CSyntaxError"}},
+        {"key without colon", "CONNECT INPUT user 12," + body + ";", {"throws CSyntaxError"}},
+        {"punctuation as value", "CONNECT INPUT user:," + body + ";", {"throws CSyntaxError"}},
+        {"empty body", "CONNECT INPUT ;", {"throws CSyntaxError"}},
+        {"end of input", "CONNECT INPUT user:12,", {"throws CSyntaxError"}},
+        {"no terminator", "CONNECT INPUT user:12," + body + "}", {"throws CSyntaxError"}},
+        {"lexical fault", "CONNECT INPUT user:12," + body + "#;", {"throws CLexError"}},
+        {"user missing", "CONNECT INPUT " + body + ";", {"throws CSemanticError"}},
+        {"user twice", "CONNECT INPUT user:1,user:12," + body + ";", {"throws CSemanticError"}},
+        {"address missing after OnUser",
+         "CONNECT INPUT user:12,pwd:sig,host:'pc',port:80;",
+         {kUser, "throws CSemanticError"}},
+        {"flag twice after the host",
+         "CONNECT INPUT user:12," + body + ",browsable:no,browsable:no;",
+         {kUser, kHost, "throws CSemanticError"}},
+    });
+}
+
+TEST(ConnectOutput, ReadsAndRejects) {
+    CheckAll<ConnectOut>({
+        {"as written", "CONNECT OUTPUT \r\n\terror:0,file:5;", {"OnError(0)", "OnConnectOut(5)"}},
+        {"any order, code -1",
+         "CONNECT OUTPUT file:5,error:18446744073709551615;",
+         {"OnError(-1)", "OnConnectOut(5)"}},
+        {"code keeps its low 32 bits",
+         "CONNECT OUTPUT error:4294967298,file:0;",
+         {"OnError(2)", "OnConnectOut(0)"}},
+        {"file missing", "CONNECT OUTPUT error:3;", {"OnError(3)", "throws CSemanticError"}},
+        {"minus sign", "CONNECT OUTPUT error:-1,file:5;", {"throws CSyntaxError"}},
+    });
+}
+
+TEST(CredentialRequests, DisconnectAndAliveAlike) {
+    const std::vector<Case> cases = {
+        {"as written", " INPUT \r\n\tuser:7,pwd:\"a%20b\";", {"OnUser(7,\"a b\")"}},
+        {"pwd first", " INPUT pwd:x,user:7;", {"OnUser(7,\"x\")"}},
+        {"third tag", " INPUT user:7,pwd:x,port:1;", {"throws CSyntaxError"}},
+        {"pwd missing", " INPUT user:7;", {"throws CSemanticError"}},
+        {"pwd twice", " INPUT user:7,pwd:x,pwd:y;", {"throws CSemanticError"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseText<DisconnectIn>("DISCONNECT" + c.text), c.expected) << c.name;
+        EXPECT_EQ(ParseText<AliveIn>("ALIVE" + c.text), c.expected) << c.name;
+    }
+    EXPECT_EQ(ParseText<AliveIn>("DISCONNECT INPUT user:7,pwd:x;"), Calls{"throws CSyntaxError"});
+}
+
+TEST(ResultReplies, DisconnectAndAliveAlike) {
+    const std::vector<Case> cases = {
+        {"as written", " OUTPUT \r\n\terror:0;", {"OnError(0)"}},
+        {"code -1", " OUTPUT error:18446744073709551615;", {"OnError(-1)"}},
+        {"further tag", " OUTPUT error:0,file:5;", {"throws CSyntaxError"}},
+        {"minus sign", " OUTPUT error:-1;", {"throws CSyntaxError"}},
+        {"text value", " OUTPUT error:'0';", {"throws CSyntaxError"}},
+        {"terminator alone", " OUTPUT ;", {"throws CSyntaxError"}},
+        {"key without value", " OUTPUT error;", {"throws CSyntaxError"}},
+        {"another key", " OUTPUT file:0;", {"throws CSyntaxError"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseText<DisconnectOut>("DISCONNECT" + c.text), c.expected) << c.name;
+        EXPECT_EQ(ParseText<AliveOut>("ALIVE" + c.text), c.expected) << c.name;
+    }
+}
+
+TEST(Parser, ReadsCommandsInSequenceAndStopsAtTheTerminator) {
+    const std::string text = "ALIVE OUTPUT error:1;ALIVE OUTPUT error:2;\r\nALIVE OUTPUT error:3;#";
+    cmds::CStrLexerStream source(text);
+    EXPECT_EQ(ParseFrom<AliveOut>(source, 3), (Calls{"OnError(1)", "OnError(2)", "OnError(3)"}));
+    EXPECT_EQ(source.GetNextChar(), '#');
+}
+
+TEST(Parser, ExceptionsFromCallbacksPassThroughUnchanged) {
+    struct Throwing : cmds::IAliveOut {
+        void OnError(tagERROR_CODE) override { throw std::runtime_error("host"); }
+    } sink;
+    cmds::CStrLexerStream source("ALIVE OUTPUT error:0;");
+    cmds::CParser parser(source);
+    EXPECT_THROW(parser.Parse(sink), std::runtime_error);
+}
+
+}  // namespace
