@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Fails when a C++ file differs from what clang-format makes of it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mapfile -t files < <(git ls-files -- '*.h' '*.cpp')
+if [ ${#files[@]} -gt 0 ]; then
+    clang-format --dry-run --Werror "${files[@]}"
+fi
