@@ -1,1 +1,39 @@
 #include "cmds/generator/generator.h"
+
+namespace cmds {
+namespace {
+
+constexpr tokens::TOKEN kConnectInHeader[] = {tokens::KW_CONNECT, tokens::KW_INPUT};
+constexpr tokens::TOKEN kConnectOutHeader[] = {tokens::KW_CONNECT, tokens::KW_OUTPUT};
+
+}  // namespace
+
+void CGenerator::GenerateConnectIn(std::uint64_t user, const wstring& pwd,
+                                   const std::string& address, unsigned short port,
+                                   const wstring& host, bool browsable, bool httpproxy,
+                                   bool socksproxy) {
+    Generate(kConnectInHeader, 2);
+    GenerateUser(user, pwd);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_HOST, host);
+    GenerateTagComma(tokens::KW_ADDRESS, address);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_PORT, static_cast<std::uint64_t>(port));
+    Generate(tokens::COMMA);
+    GenerateFlagTag(tokens::KW_BROWSABLE, browsable);
+    Generate(tokens::COMMA);
+    GenerateFlagTag(tokens::KW_HTTPPROXY, httpproxy);
+    Generate(tokens::COMMA);
+    GenerateFlagTag(tokens::KW_SOCKSPROXY, socksproxy);
+    Generate(tokens::SEMICOLON);
+}
+
+void CGenerator::GenerateConnectOut(tagERROR_CODE error, std::uint64_t file) {
+    Generate(kConnectOutHeader, 2);
+    GenerateErrorTag(error);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_FILE, file);
+    Generate(tokens::SEMICOLON);
+}
+
+}  // namespace cmds

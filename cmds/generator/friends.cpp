@@ -1,1 +1,61 @@
 #include "cmds/generator/generator.h"
+
+namespace cmds {
+namespace {
+
+constexpr tokens::TOKEN kFriendsInHeader[] = {tokens::KW_FRIENDS, tokens::KW_INPUT};
+constexpr tokens::TOKEN kFriendsOutHeader[] = {tokens::KW_FRIENDS, tokens::KW_OUTPUT};
+
+}  // namespace
+
+void CGenerator::GenerateFriendsInBegin(std::uint64_t user, const wstring& pwd) {
+    Generate(kFriendsInHeader, 2);
+    GenerateUser(user, pwd);
+    GenerateBreak(1);
+    Generate(tokens::LBRACE);
+}
+
+void CGenerator::GenerateFriend(std::uint64_t id) {
+    GenerateBreak(2);
+    Generate(tokens::LPAREN);
+    GenerateTag(tokens::KW_ID, id);
+    Generate(tokens::RPAREN);
+}
+
+void CGenerator::GenerateFriend(std::uint64_t id, const wstring& host, const std::string& address,
+                                unsigned short port, bool online) {
+    GenerateBreak(2);
+    Generate(tokens::LPAREN);
+    GenerateTag(tokens::KW_ID, id);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_HOST, host);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_ADDRESS, address);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_PORT, static_cast<std::uint64_t>(port));
+    Generate(tokens::COMMA);
+    GenerateFlagTag(tokens::KW_ONLINE, online);
+    Generate(tokens::RPAREN);
+}
+
+// Both FRIENDS lists close one level deeper than the other commands' outer lists.
+void CGenerator::GenerateFriendsInEnd() {
+    GenerateBreak(2);
+    Generate(tokens::RBRACE);
+    Generate(tokens::SEMICOLON);
+}
+
+void CGenerator::GenerateFriendsOutBegin(tagERROR_CODE error) {
+    Generate(kFriendsOutHeader, 2);
+    GenerateErrorTag(error);
+    GenerateBreak(1);
+    Generate(tokens::LBRACE);
+}
+
+void CGenerator::GenerateFriendsOutEnd() {
+    GenerateBreak(2);
+    Generate(tokens::RBRACE);
+    Generate(tokens::SEMICOLON);
+}
+
+}  // namespace cmds

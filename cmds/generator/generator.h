@@ -30,8 +30,8 @@ public:
 
     // CONNECT
     void GenerateConnectIn(std::uint64_t user, const wstring& pwd, const std::string& address,
-                           unsigned short port, const wstring& host, bool browsable,
-                           bool httpproxy, bool socksproxy);
+                           unsigned short port, const wstring& host, bool browsable, bool httpproxy,
+                           bool socksproxy);
     void GenerateConnectOut(tagERROR_CODE error, std::uint64_t file);
 
     // DISCONNECT and ALIVE

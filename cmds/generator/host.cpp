@@ -1,1 +1,35 @@
 #include "cmds/generator/generator.h"
+
+namespace cmds {
+
+// The record stays open: the host's files follow, then GenerateHostEnd. `online` is never
+// written, so a reader takes every such host as online.
+void CGenerator::GenerateHostBegin(std::uint64_t id, const wstring& host, const wstring& user,
+                                   const wstring& nick, const std::string& address,
+                                   unsigned short port) {
+    GenerateBreak(2);
+    Generate(tokens::LPAREN);
+    GenerateTag(tokens::KW_ID, id);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_HOST, host);
+    GenerateTagComma(tokens::KW_USER, user);
+    GenerateTagComma(tokens::KW_NICK, nick);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_ADDRESS, address);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_PORT, static_cast<std::uint64_t>(port));
+}
+
+void CGenerator::GenerateHostEnd() {
+    GenerateBreak(2);
+    Generate(tokens::RPAREN);
+}
+
+void CGenerator::GenerateAddressVect(const std::vector<std::string>& addresses, std::string& text) {
+    for (const std::string& address : addresses) {
+        text += address;
+        text += ';';
+    }
+}
+
+}  // namespace cmds

@@ -1,1 +1,43 @@
 #include "cmds/generator/generator.h"
+
+namespace cmds {
+namespace {
+
+constexpr tokens::TOKEN kUnShareInHeader[] = {tokens::KW_UNSHARE, tokens::KW_INPUT};
+constexpr tokens::TOKEN kUnShareOutHeader[] = {tokens::KW_UNSHARE, tokens::KW_OUTPUT};
+constexpr tokens::TOKEN kShareDirInHeader[] = {tokens::KW_SHAREDIR, tokens::KW_INPUT};
+constexpr tokens::TOKEN kShareDirOutHeader[] = {tokens::KW_SHAREDIR, tokens::KW_OUTPUT};
+
+}  // namespace
+
+void CGenerator::GenerateUnShareIn(std::uint64_t user, const wstring& pwd, std::uint64_t folder) {
+    Generate(kUnShareInHeader, 2);
+    GenerateUser(user, pwd);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_FOLDER, folder);
+    Generate(tokens::SEMICOLON);
+}
+
+void CGenerator::GenerateUnShareOut(tagERROR_CODE error) {
+    Generate(kUnShareOutHeader, 2);
+    GenerateErrorTag(error);
+    Generate(tokens::SEMICOLON);
+}
+
+void CGenerator::GenerateShareDirIn(std::uint64_t user, const wstring& pwd, std::uint64_t folder) {
+    Generate(kShareDirInHeader, 2);
+    GenerateUser(user, pwd);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_FOLDER, folder);
+    Generate(tokens::SEMICOLON);
+}
+
+void CGenerator::GenerateShareDirOut(tagERROR_CODE error, std::uint64_t folder) {
+    Generate(kShareDirOutHeader, 2);
+    GenerateErrorTag(error);
+    Generate(tokens::COMMA);
+    GenerateTag(tokens::KW_FOLDER, folder);
+    Generate(tokens::SEMICOLON);
+}
+
+}  // namespace cmds
