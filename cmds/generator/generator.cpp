@@ -165,24 +165,22 @@ void CGenerator::WriteText(const std::string& text) {
     out_.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-// The base only binds a reference to `text_` here; nothing is written before `text_` exists.
-CStrStmGenerator::CStrStmGenerator()
-    : CGenerator(text_), text_(std::ios_base::in | std::ios_base::out) {}
+CStrStmGenerator::CStrStmGenerator() : CGenerator(ownedStream) {}
 
 CStrStmGenerator::~CStrStmGenerator() = default;
 
 // Replacing the buffer's text also moves its write position back to 0; the stream's state
 // flags stay as they are.
 void CStrStmGenerator::Reset() {
-    text_.str(std::string());
+    ownedStream.str(std::string());
 }
 
 const std::string CStrStmGenerator::str() {
-    return text_.str();
+    return ownedStream.str();
 }
 
 std::uint32_t CStrStmGenerator::GetSize() {
-    const std::streamoff position = text_.tellp();
+    const std::streamoff position = ownedStream.tellp();
     return position == -1 ? 0 : static_cast<std::uint32_t>(position);
 }
 

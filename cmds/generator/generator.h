@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "cmds/detail/owned_stream.h"
 #include "cmds/export.h"
 #include "cmds/interfaces/records.h"
 #include "cmds/tokens/tokens.h"
@@ -114,7 +114,7 @@ private:
 };
 
 // A generator that owns its output: a string stream whose text can be taken and cleared.
-class CMDS_API CStrStmGenerator : public CGenerator {
+class CMDS_API CStrStmGenerator : private detail::OwnedStringStream, public CGenerator {
 public:
     CStrStmGenerator();
     ~CStrStmGenerator() override;
@@ -125,9 +125,6 @@ public:
     const std::string str();
     // Number of bytes written since construction or the last Reset; 0 after a stream failure.
     std::uint32_t GetSize();
-
-private:
-    std::stringstream text_;
 };
 
 // Whole commands as text, written through a temporary CStrStmGenerator.

@@ -3,9 +3,9 @@
 #define CMDS_LEXER_LEXER_STREAM_H
 
 #include <istream>
-#include <sstream>
 #include <string>
 
+#include "cmds/detail/owned_stream.h"
 #include "cmds/export.h"
 
 namespace cmds {
@@ -53,13 +53,10 @@ private:
 };
 
 // Reads its own copy of a string; later changes to the caller's string are not seen.
-class CMDS_API CStrLexerStream : public CLexerStream {
+class CMDS_API CStrLexerStream : private detail::OwnedStringStream, public CLexerStream {
 public:
     explicit CStrLexerStream(const std::string& text);
     ~CStrLexerStream() override;
-
-private:
-    std::stringstream text_;
 };
 
 }  // namespace cmds

@@ -4,9 +4,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <sstream>
 #include <string>
 
+#include "cmds/detail/owned_stream.h"
 #include "cmds/export.h"
 #include "cmds/lexer/lexer_stream.h"
 
@@ -19,7 +19,7 @@ class FeedSync;
 // One reading thread calls GetNextChar and PutBackChar; any thread may insert, abort and query.
 // A read waits at most two minutes for data (then CDeadlockError) and throws CCancelError once
 // the stream is aborted. Every byte inserted is kept for GetData.
-class CMDS_API CMtLexerStream : public CLexerStream {
+class CMDS_API CMtLexerStream : private detail::OwnedStringStream, public CLexerStream {
 public:
     CMtLexerStream();
     ~CMtLexerStream() override;
@@ -44,7 +44,6 @@ protected:
     std::uint32_t WaitMilliseconds() const { return waitMilliseconds_; }
 
 private:
-    std::stringstream buffer_;
     std::int32_t pending_ = 0;
     bool aborted_ = false;
     std::uint32_t waitMilliseconds_;
