@@ -8,19 +8,6 @@ namespace {
 
 using namespace testing_support;
 
-struct Case {
-    const char* name;
-    std::string text;
-    Calls expected;
-};
-
-template <typename Sink>
-void CheckAll(const std::vector<Case>& cases) {
-    for (const Case& c : cases) {
-        EXPECT_EQ(ParseText<Sink>(c.text), c.expected) << c.name << ": " << c.text;
-    }
-}
-
 const std::string kHost = "OnConnectInHost(80,\"10.0.0.1\",'pc')";
 const std::string kUser = "OnUser(12,\"sig\")";
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "cmds/cmds.h"
 
 namespace testing_support {
@@ -271,6 +273,20 @@ template <typename Sink>
 Calls ParseText(const std::string& text, int count = 1) {
     cmds::CStrLexerStream source(text);
     return ParseFrom<Sink>(source, count);
+}
+
+// One table row: the text of one command and the outcome expected from reading it.
+struct Case {
+    const char* name;
+    std::string text;
+    Calls expected;
+};
+
+template <typename Sink>
+void CheckAll(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseText<Sink>(c.text), c.expected) << c.name << ": " << c.text;
+    }
 }
 
 }  // namespace testing_support
