@@ -2,7 +2,8 @@
 # Installs the Debian packages that building and testing need, only those that are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang-format libgtest-dev libssl-dev pkg-config)
+packages=(cmake ninja-build g++ clang clang-format libgtest-dev libssl-dev pkg-config
+    libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr)
 
 missing=()
 for package in "${packages[@]}"; do
