@@ -15,6 +15,9 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/cmds/
     FILES_MATCHING PATTERN "*.h"
     PATTERN "*_internal.h" EXCLUDE)
 
+install(FILES ${PROJECT_BINARY_DIR}/include/cmds/version.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/cmds)
+
 install(EXPORT cmdsTargets
     NAMESPACE cmds::
     DESTINATION ${CMDS_CMAKE_DIR})
@@ -26,3 +29,13 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/cmdsConfigVersion.cmake
     COMPATIBILITY SameMinorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/cmdsConfig.cmake ${PROJECT_BINARY_DIR}/cmdsConfigVersion.cmake
     DESTINATION ${CMDS_CMAKE_DIR})
+
+# pkg-config files that find the prefix from their own place, so an unpacked tree works too.
+file(RELATIVE_PATH PC_PREFIX_FROM_PCDIR
+    "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+foreach(pc cmds cmds-tessel)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/${pc}.pc.in ${PROJECT_BINARY_DIR}/${pc}.pc @ONLY)
+    install(FILES ${PROJECT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endforeach()
+
+include(cmake/Package.cmake)

@@ -13,5 +13,6 @@
 #include "cmds/support/tessel.h"
 #include "cmds/tokens/errors.h"
 #include "cmds/tokens/tokens.h"
+#include "cmds/version.h"
 
 #endif

@@ -31,6 +31,6 @@ int main() {
         std::cerr << "unexpected values\n";
         return 1;
     }
-    std::cout << "consumer read back: " << text.size() << " bytes\n";
+    std::cout << "cmds " << CMDS_VERSION_STRING << ": read back " << text.size() << " bytes\n";
     return 0;
 }
