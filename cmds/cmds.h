@@ -3,6 +3,8 @@
 #define CMDS_CMDS_H
 
 #include "cmds/export.h"
+#include "cmds/framing/diagnostics.h"
+#include "cmds/framing/framer.h"
 #include "cmds/generator/generator.h"
 #include "cmds/interfaces/callbacks.h"
 #include "cmds/interfaces/records.h"

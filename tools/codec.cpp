@@ -1,0 +1,668 @@
+#include "codec.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
+#include <map>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "json_text.h"
+
+namespace cmds_tool {
+
+namespace {
+
+using cmds::CFileInfo;
+using tokens::TOKEN;
+
+constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint64_t kMaxPort = std::numeric_limits<unsigned short>::max();
+
+// The eleven optional texts of a file record, in the order decode shows them.
+const std::pair<const char*, cmds::wstring CFileInfo::*> kFileTexts[] = {
+    {"ext", &CFileInfo::ext},           {"keywords", &CFileInfo::keywords},
+    {"author", &CFileInfo::author},     {"subject", &CFileInfo::subject},
+    {"manager", &CFileInfo::manager},   {"company", &CFileInfo::company},
+    {"comments", &CFileInfo::comments}, {"title", &CFileInfo::title},
+    {"category", &CFileInfo::category}, {"creator", &CFileInfo::creator},
+    {"type", &CFileInfo::type},
+};
+
+// Markers of FILE_PLUS, FILE_MINUS and FILE_STAR.
+const std::vector<std::string> kFileKinds = {"+", "-", "*"};
+
+// The words of a search option, indexed by its cmds enumeration (which starts one below the
+// library's word tables).
+template <typename Word>
+std::vector<std::string> Words(const char* (*name)(Word), int count) {
+    std::vector<std::string> words;
+    for (int value = 1; value < count; ++value) {
+        words.emplace_back(name(static_cast<Word>(value)));
+    }
+    return words;
+}
+const std::vector<std::string> kMatchWords = Words(cmds::GetMType, cmds::kMTypeCount);
+const std::vector<std::string> kExactWords = Words(cmds::GetPType, cmds::kPTypeCount);
+const std::vector<std::string> kScopeWords = Words(cmds::GetScopeType, cmds::kScopeTypeCount);
+
+// Records every callback of every interface as one JSON object, in call order.
+class JsonSink final : public cmds::IConnectIn,
+                       public cmds::IConnectOut,
+                       public cmds::IDisconnectIn,
+                       public cmds::IDisconnectOut,
+                       public cmds::IAliveIn,
+                       public cmds::IAliveOut,
+                       public cmds::IShareIn,
+                       public cmds::IShareOut,
+                       public cmds::IUnshareIn,
+                       public cmds::IUnshareOut,
+                       public cmds::IShareDirIn,
+                       public cmds::IShareDirOut,
+                       public cmds::IDirectory,
+                       public cmds::IFindIn,
+                       public cmds::IFindOut,
+                       public cmds::IFriendsIn,
+                       public cmds::IFriendsOut {
+public:
+    Json TakeCalls() { return std::exchange(calls_, Json::array()); }
+
+    void OnUser(std::uint64_t user, const std::string& pwd) override {
+        Json& call = Add("OnUser");
+        call["user"] = user;
+        call["pwd"] = NarrowToJson(pwd);
+    }
+    void OnError(tagERROR_CODE error) override {
+        Add("OnError")["error"] = static_cast<std::int32_t>(error);
+    }
+    void OnFile(cmds::FILE_TYPE_ENUM kind, CFileInfo& record) override {
+        Json& call = Add("OnFile");
+        call["kind"] = kFileKinds.at(kind - 1);
+        call["folder"] = record.folder;
+        call["id"] = record.id;
+        if (kind == cmds::FILE_PLUS) {
+            call["file"] = WideToJson(record.file);
+            call["size"] = record.size;
+            for (const auto& [key, text] : kFileTexts) {
+                AddText(call, key, record.*text);
+            }
+        }
+    }
+    void OnHost(bool online, const cmds::CHostInfo& host) override {
+        Json& call = Add("OnHost");
+        call["online"] = online;
+        call["id"] = host.id;
+        AddText(call, "host", host.host);
+        AddText(call, "nick", host.nick);
+        AddText(call, "user", host.user);
+        if (!host.address.empty()) {
+            Json& list = call["address"] = Json::array();
+            for (const std::string& address : host.address) {
+                list.push_back(NarrowToJson(address));
+            }
+        }
+        call["port"] = host.port;
+    }
+    void OnConnectInHost(unsigned short port, const std::string& address,
+                         const cmds::wstring& host) override {
+        Json& call = Add("OnConnectInHost");
+        call["port"] = port;
+        call["address"] = NarrowToJson(address);
+        call["host"] = WideToJson(host);
+    }
+    void OnConnectInFlags(bool browsable, bool httpproxy, bool socksproxy) override {
+        Json& call = Add("OnConnectInFlags");
+        call["browsable"] = browsable;
+        call["httpproxy"] = httpproxy;
+        call["socksproxy"] = socksproxy;
+    }
+    void OnConnectOut(std::uint64_t file) override { Add("OnConnectOut")["file"] = file; }
+    void OnShareOutFile(tagERROR_CODE error, std::uint32_t id, std::uint64_t folder) override {
+        Json& call = Add("OnShareOutFile");
+        call["error"] = static_cast<std::int32_t>(error);
+        call["id"] = id;
+        call["folder"] = folder;
+    }
+    void OnUnShareIn(std::uint64_t folder) override { Add("OnUnShareIn")["folder"] = folder; }
+    void OnShareDirIn(std::uint64_t folder) override { Add("OnShareDirIn")["folder"] = folder; }
+    void OnShareDirOut(std::uint64_t folder) override { Add("OnShareDirOut")["folder"] = folder; }
+    void OnSubDir(cmds::CSubDirInfo& entry) override {
+        Json& call = Add("OnSubDir");
+        call["folder"] = entry.folder;
+        call["id"] = entry.id;
+        call["file"] = WideToJson(entry.file);
+        call["protected"] = entry.isProtected;
+    }
+    void OnDirectoryBegin(const cmds::wstring& folder, std::uint64_t id) override {
+        Json& call = Add("OnDirectoryBegin");
+        call["folder"] = WideToJson(folder);
+        call["id"] = id;
+    }
+    void OnKeywords(const cmds::wstring& keywords) override {
+        Add("OnKeywords")["keywords"] = WideToJson(keywords);
+    }
+    void OnMax(std::uint32_t max) override { Add("OnMax")["max"] = max; }
+    void OnScope(cmds::eScope scope) override { Add("OnScope")["scope"] = kScopeWords.at(scope); }
+    void OnMatch(cmds::eMatch match) override { Add("OnMatch")["match"] = kMatchWords.at(match); }
+    void OnExact(cmds::eExact exact) override { Add("OnExact")["exact"] = kExactWords.at(exact); }
+    void OnCase(bool isCase) override { Add("OnCase")["case"] = isCase; }
+    void OnRank(bool rank) override { Add("OnRank")["rank"] = rank; }
+    void OnFreetext(bool freetext) override { Add("OnFreetext")["freetext"] = freetext; }
+
+private:
+    Json& Add(const char* name) {
+        Json call = Json::object();
+        call["call"] = name;
+        calls_.push_back(std::move(call));
+        return calls_.back();
+    }
+    // Optional texts of records appear only when they are not empty.
+    static void AddText(Json& call, const char* key, const cmds::wstring& text) {
+        if (!text.empty()) {
+            call[key] = WideToJson(text);
+        }
+    }
+
+    Json calls_ = Json::array();
+};
+
+// The fields that each call may have.
+const std::map<std::string_view, std::vector<std::string_view>> kCallFields = {
+    {"OnUser", {"user", "password"}},
+    {"OnError", {"error"}},
+    {"OnConnectInHost", {"port", "address", "host"}},
+    {"OnConnectInFlags", {"browsable", "httpproxy", "socksproxy"}},
+    {"OnConnectOut", {"file"}},
+    {"OnFile",
+     {"kind", "folder", "id", "file", "size", "ext", "keywords", "author", "subject", "manager",
+      "company", "comments", "title", "category", "creator", "type"}},
+    {"OnShareOutFile", {"error", "id", "folder"}},
+    {"OnUnShareIn", {"folder"}},
+    {"OnShareDirIn", {"folder"}},
+    {"OnShareDirOut", {"folder"}},
+    {"OnSubDir", {"folder", "id", "file", "protected"}},
+    {"OnDirectoryBegin", {"folder", "id"}},
+    {"OnHost", {"online", "id", "host", "nick", "user", "address", "port"}},
+    {"OnKeywords", {"keywords"}},
+    {"OnMax", {"max"}},
+    {"OnScope", {"scope"}},
+    {"OnMatch", {"match"}},
+    {"OnExact", {"exact"}},
+    {"OnCase", {"case"}},
+    {"OnRank", {"rank"}},
+    {"OnFreetext", {"freetext"}},
+};
+
+// The fields of one call; an absent field has the value the language gives an absent tag.
+class Fields {
+public:
+    Fields(const Json& call, std::string where) : call_(call), where_(std::move(where)) {}
+
+    std::uint64_t Number(const char* key,
+                         std::uint64_t max = std::numeric_limits<std::uint64_t>::max()) const {
+        const Json* value = Find(key);
+        if (value == nullptr) {
+            return 0;
+        }
+        if (!value->is_number_unsigned() || value->get<std::uint64_t>() > max) {
+            Fail(key, "must be a whole number from 0 to " + std::to_string(max));
+        }
+        return value->get<std::uint64_t>();
+    }
+    tagERROR_CODE Code(const char* key) const {
+        const Json* value = Find(key);
+        if (value == nullptr) {
+            return tagERROR_CODE{};
+        }
+        const bool fits =
+            value->is_number_unsigned()
+                ? value->get<std::uint64_t>() <= std::numeric_limits<std::int32_t>::max()
+                : value->is_number_integer() &&
+                      value->get<std::int64_t>() >= std::numeric_limits<std::int32_t>::min();
+        if (!fits) {
+            Fail(key, "must be a whole number from -2147483648 to 2147483647");
+        }
+        return static_cast<tagERROR_CODE>(value->get<std::int32_t>());
+    }
+    bool Flag(const char* key, bool absent = false) const {
+        const Json* value = Find(key);
+        if (value == nullptr) {
+            return absent;
+        }
+        if (!value->is_boolean()) {
+            Fail(key, "must be true or false");
+        }
+        return value->get<bool>();
+    }
+    std::string Narrow(const char* key) const { return Convert(key, NarrowFromJson); }
+    cmds::wstring Wide(const char* key) const { return Convert(key, WideFromJson); }
+    std::size_t Choice(const char* key, const std::vector<std::string>& words,
+                       std::size_t absent) const {
+        const Json* value = Find(key);
+        if (value == nullptr) {
+            return absent;
+        }
+        for (std::size_t i = 0; i < words.size(); ++i) {
+            if (*value == words[i]) {
+                return i;
+            }
+        }
+        std::string list;
+        for (const std::string& word : words) {
+            list += (list.empty() ? "\"" : ", \"") + word + "\"";
+        }
+        Fail(key, "must be one of " + list);
+    }
+    // The address list joined into the text of the `address` tag.
+    std::string AddressText(cmds::CGenerator& out) const {
+        static const Json kNoAddresses = Json::array();
+        const Json* value = Find("address");
+        const Json& list = value != nullptr ? *value : kNoAddresses;
+        if (!list.is_array()) {
+            Fail("address", "must be an array of strings");
+        }
+        std::vector<std::string> addresses;
+        for (const Json& item : list) {
+            std::string address;
+            try {
+                address = item.is_string() ? NarrowFromJson(item.get<std::string>()) : "";
+            } catch (const std::invalid_argument& error) {
+                Fail("address", error.what());
+            }
+            // The reader splits the text at these bytes, so such an address would not come back.
+            if (address.empty() || address.find_first_of("\n;, \t\r") != std::string::npos) {
+                Fail("address",
+                     "must hold non-empty strings without blanks, tabs, line breaks, "
+                     "';' or ','");
+            }
+            addresses.push_back(address);
+        }
+        std::string text;
+        out.GenerateAddressVect(addresses, text);
+        return text;
+    }
+    // Rejects the fields other than `keys`, which this command cannot write.
+    void Only(std::initializer_list<std::string_view> keys, const char* reason) const {
+        for (const auto& item : call_.items()) {
+            if (item.key() != "call" &&
+                std::find(keys.begin(), keys.end(), item.key()) == keys.end()) {
+                Fail(item.key(), reason);
+            }
+        }
+    }
+    [[noreturn]] void Fail(const std::string& key, const std::string& what) const {
+        throw EncodeError(where_ + ": \"" + key + "\" " + what);
+    }
+
+private:
+    const Json* Find(const char* key) const {
+        const auto found = call_.find(key);
+        return found == call_.end() ? nullptr : &*found;
+    }
+    template <typename Text>
+    Text Convert(const char* key, Text (*fromJson)(std::string_view)) const {
+        const Json* value = Find(key);
+        if (value == nullptr) {
+            return Text();
+        }
+        if (!value->is_string()) {
+            Fail(key, "must be a string");
+        }
+        try {
+            return fromJson(value->get<std::string>());
+        } catch (const std::invalid_argument& error) {
+            Fail(key, error.what());
+        }
+    }
+
+    const Json& call_;
+    std::string where_;
+};
+
+// Walks the calls of one command; each must be the one the command's reader makes at its place.
+// A writer takes all the calls that one generator call needs before reading their fields, so that
+// what it reports first does not depend on the order in which arguments are evaluated.
+class CallReader {
+public:
+    CallReader(const Json& calls, std::string command)
+        : calls_(calls), command_(std::move(command)) {}
+
+    bool Next(std::string_view name) const {
+        return next_ < calls_.size() && NameOf(calls_[next_]) == name;
+    }
+    bool AtEnd() const { return next_ == calls_.size(); }
+
+    Fields Take(const char* name) {
+        const std::string where = command_ + " calls[" + std::to_string(next_) + "]";
+        if (AtEnd()) {
+            throw EncodeError(where + ": missing; expected " + name);
+        }
+        const Json& call = calls_[next_++];
+        if (NameOf(call) != name) {
+            throw EncodeError(where + ": expected " + name + ", found " + Describe(call));
+        }
+        const std::vector<std::string_view>& allowed = kCallFields.at(name);
+        for (const auto& item : call.items()) {
+            if (item.key() != "call" &&
+                std::find(allowed.begin(), allowed.end(), item.key()) == allowed.end()) {
+                throw EncodeError(where + ": " + name + " has no field \"" + item.key() + "\"" +
+                                  (item.key() == "pwd" ? "; give the plain \"password\", which "
+                                                         "encode signs"
+                                                       : ""));
+            }
+        }
+        return Fields(call, where + " " + name);
+    }
+    void Finish() const {
+        if (!AtEnd()) {
+            throw EncodeError(command_ + " calls[" + std::to_string(next_) + "]: unexpected " +
+                              Describe(calls_[next_]));
+        }
+    }
+
+private:
+    static std::string NameOf(const Json& call) {
+        const auto name = call.is_object() ? call.find("call") : call.end();
+        return name != call.end() && name->is_string() ? name->get<std::string>() : "";
+    }
+    static std::string Describe(const Json& call) {
+        const std::string name = NameOf(call);
+        return name.empty() ? "an object without a \"call\" name" : name;
+    }
+
+    const Json& calls_;
+    std::string command_;
+    std::size_t next_ = 0;
+};
+
+unsigned short Port(const Fields& fields) {
+    return static_cast<unsigned short>(fields.Number("port", kMaxPort));
+}
+
+cmds::FILE_TYPE_ENUM FileKind(const Fields& file) {
+    return static_cast<cmds::FILE_TYPE_ENUM>(file.Choice("kind", kFileKinds, 0) + 1);
+}
+
+CFileInfo FileRecord(const Fields& file) {
+    CFileInfo record;
+    record.folder = file.Number("folder");
+    record.id = file.Number("id");
+    record.file = file.Wide("file");
+    record.size = file.Number("size");
+    for (const auto& [key, text] : kFileTexts) {
+        record.*text = file.Wide(key);
+    }
+    return record;
+}
+
+// Files of a directory listing or a search result are written without a marker.
+CFileInfo UnmarkedRecord(const Fields& file) {
+    if (FileKind(file) != cmds::FILE_PLUS) {
+        file.Fail("kind", "must be \"+\": files of this command carry no marker");
+    }
+    return FileRecord(file);
+}
+
+void WriteFriend(const Fields& entry, cmds::CGenerator& out) {
+    entry.Only({"online", "id", "host", "address", "port"}, "cannot be written in a friend entry");
+    const cmds::wstring host = entry.Wide("host");
+    const std::string address = entry.AddressText(out);
+    const unsigned short port = Port(entry);
+    const bool online = entry.Flag("online", true);
+    // An entry with nothing but its id is written in the short form, which reads back as such.
+    if (host.empty() && address.empty() && port == 0 && online) {
+        out.GenerateFriend(entry.Number("id"));
+    } else {
+        out.GenerateFriend(entry.Number("id"), host, address, port, online);
+    }
+}
+
+void WriteConnectIn(CallReader& calls, cmds::CGenerator& out) {
+    const Fields user = calls.Take("OnUser");
+    const Fields host = calls.Take("OnConnectInHost");
+    const Fields flags = calls.Take("OnConnectInFlags");
+    out.GenerateConnectIn(user.Number("user"), user.Wide("password"), host.Narrow("address"),
+                          Port(host), host.Wide("host"), flags.Flag("browsable"),
+                          flags.Flag("httpproxy"), flags.Flag("socksproxy"));
+}
+void WriteConnectOut(CallReader& calls, cmds::CGenerator& out) {
+    const Fields result = calls.Take("OnError");
+    const Fields reply = calls.Take("OnConnectOut");
+    out.GenerateConnectOut(result.Code("error"), reply.Number("file"));
+}
+void WriteDisconnectIn(CallReader& calls, cmds::CGenerator& out) {
+    const Fields user = calls.Take("OnUser");
+    out.GenerateDisconnectIn(user.Number("user"), user.Wide("password"));
+}
+void WriteDisconnectOut(CallReader& calls, cmds::CGenerator& out) {
+    out.GenerateDisconnectOut(calls.Take("OnError").Code("error"));
+}
+void WriteAliveIn(CallReader& calls, cmds::CGenerator& out) {
+    const Fields user = calls.Take("OnUser");
+    out.GenerateAliveIn(user.Number("user"), user.Wide("password"));
+}
+void WriteAliveOut(CallReader& calls, cmds::CGenerator& out) {
+    out.GenerateAliveOut(calls.Take("OnError").Code("error"));
+}
+void WriteShareIn(CallReader& calls, cmds::CGenerator& out) {
+    const Fields user = calls.Take("OnUser");
+    out.GenerateShareInBegin(user.Number("user"), user.Wide("password"));
+    while (calls.Next("OnFile")) {
+        const Fields file = calls.Take("OnFile");
+        const cmds::FILE_TYPE_ENUM kind = FileKind(file);
+        if (kind != cmds::FILE_PLUS) {
+            file.Only({"kind", "folder", "id"}, "is not carried by a \"-\" or \"*\" record");
+        }
+        out.GenerateFile(kind, FileRecord(file));
+    }
+    out.GenerateShareInEnd();
+}
+void WriteShareOut(CallReader& calls, cmds::CGenerator& out) {
+    out.GenerateShareOutBegin(calls.Take("OnError").Code("error"));
+    while (calls.Next("OnShareOutFile")) {
+        const Fields result = calls.Take("OnShareOutFile");
+        out.GenerateShareOutFile(result.Code("error"),
+                                 static_cast<std::uint32_t>(result.Number("id", kMax32)),
+                                 result.Number("folder"));
+    }
+    out.GenerateShareOutEnd();
+}
+void WriteUnshareIn(CallReader& calls, cmds::CGenerator& out) {
+    const Fields user = calls.Take("OnUser");
+    const Fields request = calls.Take("OnUnShareIn");
+    out.GenerateUnShareIn(user.Number("user"), user.Wide("password"), request.Number("folder"));
+}
+void WriteUnshareOut(CallReader& calls, cmds::CGenerator& out) {
+    out.GenerateUnShareOut(calls.Take("OnError").Code("error"));
+}
+void WriteShareDirIn(CallReader& calls, cmds::CGenerator& out) {
+    const Fields user = calls.Take("OnUser");
+    const Fields request = calls.Take("OnShareDirIn");
+    out.GenerateShareDirIn(user.Number("user"), user.Wide("password"), request.Number("folder"));
+}
+void WriteShareDirOut(CallReader& calls, cmds::CGenerator& out) {
+    const Fields result = calls.Take("OnError");
+    const Fields reply = calls.Take("OnShareDirOut");
+    out.GenerateShareDirOut(result.Code("error"), reply.Number("folder"));
+}
+void WriteDirectory(CallReader& calls, cmds::CGenerator& out) {
+    const Fields result = calls.Take("OnError");
+    const Fields begin = calls.Take("OnDirectoryBegin");
+    out.GenerateDirectoryBegin(result.Code("error"), begin.Wide("folder"), begin.Number("id"));
+    while (!calls.AtEnd()) {
+        if (calls.Next("OnSubDir")) {
+            const Fields entry = calls.Take("OnSubDir");
+            out.GenerateSubDir(entry.Number("folder"), entry.Number("id"), entry.Wide("file"),
+                               entry.Flag("protected"));
+        } else {
+            out.GenerateFile(UnmarkedRecord(calls.Take("OnFile")), true);
+        }
+    }
+    out.GenerateDirectoryEnd();
+}
+void WriteFindIn(CallReader& calls, cmds::CGenerator& out) {
+    cmds::CFindIn request;
+    request.keywords = calls.Take("OnKeywords").Wide("keywords");
+    const Fields user = calls.Take("OnUser");
+    request.user = user.Number("user");
+    request.pwd = user.Wide("password");
+    request.max = static_cast<std::uint32_t>(calls.Take("OnMax").Number("max", kMax32));
+    request.scope = static_cast<cmds::eScope>(
+        calls.Take("OnScope").Choice("scope", kScopeWords, cmds::eScopeGlobal));
+    request.match = static_cast<cmds::eMatch>(
+        calls.Take("OnMatch").Choice("match", kMatchWords, cmds::eMatchAny));
+    request.exact = static_cast<cmds::eExact>(
+        calls.Take("OnExact").Choice("exact", kExactWords, cmds::eExactOff));
+    request.isCase = calls.Take("OnCase").Flag("case");
+    request.rank = calls.Take("OnRank").Flag("rank");
+    request.freetext = calls.Take("OnFreetext").Flag("freetext");
+    out.GenerateFindIn(request);
+}
+void WriteFindOut(CallReader& calls, cmds::CGenerator& out) {
+    out.GenerateFindOutBegin(calls.Take("OnError").Code("error"));
+    while (calls.Next("OnHost")) {
+        const Fields host = calls.Take("OnHost");
+        if (!host.Flag("online", true)) {
+            host.Fail("online", "must be true: a search result carries no online state");
+        }
+        out.GenerateHostBegin(host.Number("id"), host.Wide("host"), host.Wide("user"),
+                              host.Wide("nick"), host.AddressText(out), Port(host));
+        // The reader requires at least one file per host.
+        do {
+            out.GenerateFile(UnmarkedRecord(calls.Take("OnFile")), true);
+        } while (calls.Next("OnFile"));
+        out.GenerateHostEnd();
+    }
+    out.GenerateFindOutEnd();
+}
+void WriteFriendsIn(CallReader& calls, cmds::CGenerator& out) {
+    const Fields user = calls.Take("OnUser");
+    out.GenerateFriendsInBegin(user.Number("user"), user.Wide("password"));
+    while (calls.Next("OnHost")) {
+        WriteFriend(calls.Take("OnHost"), out);
+    }
+    out.GenerateFriendsInEnd();
+}
+void WriteFriendsOut(CallReader& calls, cmds::CGenerator& out) {
+    out.GenerateFriendsOutBegin(calls.Take("OnError").Code("error"));
+    while (calls.Next("OnHost")) {
+        WriteFriend(calls.Take("OnHost"), out);
+    }
+    out.GenerateFriendsOutEnd();
+}
+
+template <typename Interface>
+void Read(cmds::CParser& parser, JsonSink& sink) {
+    parser.Parse(static_cast<Interface&>(sink));
+}
+
+struct CommandKind {
+    TOKEN verb;
+    TOKEN direction;
+    void (*read)(cmds::CParser&, JsonSink&);
+    void (*write)(CallReader&, cmds::CGenerator&);
+};
+
+const CommandKind kKinds[] = {
+    {tokens::KW_CONNECT, tokens::KW_INPUT, Read<cmds::IConnectIn>, WriteConnectIn},
+    {tokens::KW_CONNECT, tokens::KW_OUTPUT, Read<cmds::IConnectOut>, WriteConnectOut},
+    {tokens::KW_DISCONNECT, tokens::KW_INPUT, Read<cmds::IDisconnectIn>, WriteDisconnectIn},
+    {tokens::KW_DISCONNECT, tokens::KW_OUTPUT, Read<cmds::IDisconnectOut>, WriteDisconnectOut},
+    {tokens::KW_ALIVE, tokens::KW_INPUT, Read<cmds::IAliveIn>, WriteAliveIn},
+    {tokens::KW_ALIVE, tokens::KW_OUTPUT, Read<cmds::IAliveOut>, WriteAliveOut},
+    {tokens::KW_SHARE, tokens::KW_INPUT, Read<cmds::IShareIn>, WriteShareIn},
+    {tokens::KW_SHARE, tokens::KW_OUTPUT, Read<cmds::IShareOut>, WriteShareOut},
+    {tokens::KW_UNSHARE, tokens::KW_INPUT, Read<cmds::IUnshareIn>, WriteUnshareIn},
+    {tokens::KW_UNSHARE, tokens::KW_OUTPUT, Read<cmds::IUnshareOut>, WriteUnshareOut},
+    {tokens::KW_SHAREDIR, tokens::KW_INPUT, Read<cmds::IShareDirIn>, WriteShareDirIn},
+    {tokens::KW_SHAREDIR, tokens::KW_OUTPUT, Read<cmds::IShareDirOut>, WriteShareDirOut},
+    {tokens::KW_DIRECTORY, tokens::KW_OUTPUT, Read<cmds::IDirectory>, WriteDirectory},
+    {tokens::KW_FIND, tokens::KW_INPUT, Read<cmds::IFindIn>, WriteFindIn},
+    {tokens::KW_FIND, tokens::KW_OUTPUT, Read<cmds::IFindOut>, WriteFindOut},
+    {tokens::KW_FRIENDS, tokens::KW_INPUT, Read<cmds::IFriendsIn>, WriteFriendsIn},
+    {tokens::KW_FRIENDS, tokens::KW_OUTPUT, Read<cmds::IFriendsOut>, WriteFriendsOut},
+};
+
+const CommandKind* FindKind(std::string_view verb, std::string_view direction) {
+    for (const CommandKind& kind : kKinds) {
+        if (verb == cmds::GetKeyword(kind.verb) && direction == cmds::GetKeyword(kind.direction)) {
+            return &kind;
+        }
+    }
+    return nullptr;
+}
+
+std::string TextField(const Json& command, const char* key) {
+    const auto value = command.find(key);
+    if (value == command.end()) {
+        return "";
+    }
+    if (!value->is_string()) {
+        throw EncodeError(std::string("\"") + key + "\" must be a string");
+    }
+    return value->get<std::string>();
+}
+
+}  // namespace
+
+Json ReadCommand(cmds::CParser& parser, const cmds::CCommandHeader& header) {
+    const char* const verb = cmds::GetKeyword(header.verb);
+    const char* const direction = cmds::GetKeyword(header.direction);
+    const CommandKind* kind =
+        verb != nullptr && direction != nullptr ? FindKind(verb, direction) : nullptr;
+    if (kind == nullptr) {
+        throw std::invalid_argument("no command has this header");
+    }
+    JsonSink sink;
+    kind->read(parser, sink);
+    Json command = Json::object();
+    command["verb"] = verb;
+    command["direction"] = direction;
+    command["calls"] = sink.TakeCalls();
+    return command;
+}
+
+Json DecodeCommand(const std::string& text) {
+    cmds::CCommandHeader header;
+    // Every reader rejects a text whose header names no command; any of them tells how.
+    if (!cmds::PeekHeader(text, header)) {
+        header = {kKinds[0].verb, kKinds[0].direction};
+    }
+    cmds::CStrLexerStream source(text);
+    cmds::CParser parser(source);
+    try {
+        return ReadCommand(parser, header);
+    } catch (const cmds::CCmdError& error) {
+        throw CommandFault(cmds::GetErrorName(error), cmds::GetStopPosition(source, text).offset);
+    }
+}
+
+void EncodeCommand(const Json& command, cmds::CGenerator& out) {
+    if (!command.is_object()) {
+        throw EncodeError("a command must be a JSON object");
+    }
+    for (const auto& item : command.items()) {
+        if (item.key() != "verb" && item.key() != "direction" && item.key() != "calls") {
+            throw EncodeError("unknown field \"" + item.key() +
+                              "\"; a command has \"verb\", \"direction\" and \"calls\"");
+        }
+    }
+    const std::string verb = TextField(command, "verb");
+    const std::string direction = TextField(command, "direction");
+    const CommandKind* kind = FindKind(verb, direction);
+    if (kind == nullptr) {
+        throw EncodeError("unknown command \"" + verb + " " + direction + "\"");
+    }
+    const auto calls = command.find("calls");
+    if (calls != command.end() && !calls->is_array()) {
+        throw EncodeError("\"calls\" must be an array");
+    }
+    const Json noCalls = Json::array();
+    CallReader reader(calls == command.end() ? noCalls : *calls, verb + " " + direction);
+    kind->write(reader, out);
+    reader.Finish();
+}
+
+}  // namespace cmds_tool
