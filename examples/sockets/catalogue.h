@@ -1,0 +1,67 @@
+// The in-memory catalogue behind the example server: the users who connected, the files each one
+// shares and each one's friends, and the answer to every request.
+#ifndef CMDS_EXAMPLES_SOCKETS_CATALOGUE_H
+#define CMDS_EXAMPLES_SOCKETS_CATALOGUE_H
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common.h"
+
+namespace example {
+
+// One user's shared records by (folder, id), so that the entries of a folder stand together.
+using SharedFiles = std::map<std::pair<std::uint64_t, std::uint64_t>, cmds::CFileInfo>;
+
+// Answers one request at a time. The server's event loop is its only caller, so it takes no lock.
+//
+// Files are kept per user by (folder, id). A shared record whose type is 'folder' stands for a
+// sub-folder: its id is the sub-folder's number and its file the sub-folder's name. A user is
+// online from a CONNECT until a DISCONNECT or until the connection it came on closes; the files
+// stay, so a user who connects again finds them (CONNECT OUTPUT's file is their number).
+class Catalogue {
+public:
+    // Answers `command`, which arrived on connection `connection`, with its replies on `out`.
+    // Returns false, writing nothing, when `command` is no request: its header is unreadable or
+    // names a reply.
+    bool Answer(std::uint64_t connection, const std::string& command, cmds::CGenerator& out);
+
+    // Takes offline the users who connected on `connection`, which has closed.
+    void EndSessions(std::uint64_t connection);
+
+private:
+    struct User {
+        std::string pwd;  // signed password of the user's first CONNECT
+        cmds::wstring host;
+        std::string address;
+        unsigned short port = 0;
+        std::optional<std::uint64_t> connection;  // set while online
+        SharedFiles files;
+        std::vector<std::uint64_t> friends;
+    };
+
+    void Connect(cmds::CParser& parser, std::uint64_t connection, cmds::CGenerator& out);
+    void Disconnect(cmds::CParser& parser, cmds::CGenerator& out);
+    void Alive(cmds::CParser& parser, cmds::CGenerator& out);
+    void Share(cmds::CParser& parser, cmds::CGenerator& out);
+    void Unshare(cmds::CParser& parser, cmds::CGenerator& out);
+    void ShareDir(cmds::CParser& parser, cmds::CGenerator& out);
+    void Find(cmds::CParser& parser, cmds::CGenerator& out);
+    void Friends(cmds::CParser& parser, cmds::CGenerator& out);
+
+    // The online user whom `user` and `pwd` name, or null with `refusal` set.
+    User* Authenticate(std::uint64_t user, const std::string& pwd, ResultCode& refusal);
+    // The users a search of `scope` by `requester` looks at, online ones only, by number.
+    std::vector<std::pair<std::uint64_t, const User*>> Searched(std::uint64_t requester,
+                                                                cmds::eScope scope) const;
+
+    std::map<std::uint64_t, User> users_;
+};
+
+}  // namespace example
+
+#endif
