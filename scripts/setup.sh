@@ -2,8 +2,10 @@
 # Installs the Debian packages that building and testing need, only those that are missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang clang-format libgtest-dev libssl-dev pkg-config
-    libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr)
+# clang's libFuzzer runtime (libclang-rt-dev) is only recommended by clang, so it is named here.
+packages=(cmake ninja-build g++ clang libclang-rt-dev clang-format libgtest-dev libssl-dev
+    pkg-config libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr libasio-dev
+    doxygen)
 
 missing=()
 for package in "${packages[@]}"; do
