@@ -65,6 +65,11 @@ bool ConvertStringToASCIIcode(const std::string& source, std::string& target) {
 }
 
 bool ConvertASCIIcodeToString(const std::string& source, std::string& target) {
+    // Most codes hold no escape at all and stand for themselves.
+    if (source.find('%') == std::string::npos) {
+        target.assign(source);
+        return true;
+    }
     const std::size_t n = source.size();
     const unsigned char* const in = reinterpret_cast<const unsigned char*>(source.data());
 

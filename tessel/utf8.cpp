@@ -8,6 +8,8 @@
 #include "cmds/support/tessel.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -87,6 +89,19 @@ int ConvertUTF8ToUnicode(const std::string& source, std::basic_string<unsigned s
     while (i < n) {
         const unsigned char b0 = in[i];
         if (b0 < 0x80) {
+            // Text is mostly ASCII: widen eight such bytes at a time where they follow.
+            std::uint64_t block = 0;
+            if (n - i >= sizeof block) {
+                std::memcpy(&block, in + i, sizeof block);
+            }
+            if (block != 0 && (block & 0x8080808080808080u) == 0) {
+                for (std::size_t k = 0; k < sizeof block; ++k) {
+                    out[k] = in[i + k];
+                }
+                out += sizeof block;
+                i += sizeof block;
+                continue;
+            }
             *out++ = b0;
             ++i;
             continue;

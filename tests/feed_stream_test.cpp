@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <future>
@@ -204,6 +205,71 @@ TEST(FeedStream, ChunkedFeedReadsLikeAString) {
     const std::vector<std::string> fed = Tokens(feed, expected.size());
     feeder.join();
     EXPECT_EQ(fed, expected);
+}
+
+void Insert(cmds::CMtLexerStream& feed, const std::string& bytes) {
+    feed.InsertToStream(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+}
+
+// A stream of exactly this class is read in runs under the lock. Chunks of one byte end runs
+// inside tokens; a third thread asks for positions and data meanwhile.
+TEST(FeedStream, ExactClassReadsInRunsLikeAString) {
+    const std::string text =
+        "FIND OUTPUT \r\n\terror:0\r\n\t{\r\n\t\t(id:7,host:'h\xC3\xA9',address:\"1.2.3.4:5;\","
+        "port:80\r\n\t\t\t[folder:1,id:2,file:'longer file name',size:18446744073709551615])"
+        "\r\n\t};";
+    cmds::CStrLexerStream whole(text);
+    const std::vector<std::string> expected = Tokens(whole, SIZE_MAX);
+    for (const std::size_t maxChunk : {1, 3, 64}) {
+        cmds::CMtLexerStream feed;
+        std::atomic<bool> done{false};
+        std::thread watcher([&] {
+            std::string data;
+            while (!done) {
+                const int position = feed.GetPos();
+                EXPECT_TRUE(position >= 0 && position <= static_cast<int>(text.size()));
+                feed.GetData(data);
+                EXPECT_EQ(data, text.substr(0, data.size()));
+            }
+        });
+        std::thread feeder([&] {
+            std::minstd_rand random(static_cast<unsigned>(maxChunk));
+            for (std::size_t at = 0; at < text.size();) {
+                const std::size_t chunk = std::min(1 + random() % maxChunk, text.size() - at);
+                Insert(feed, text.substr(at, chunk));
+                at += chunk;
+            }
+        });
+        const std::vector<std::string> fed = Tokens(feed, expected.size());
+        feeder.join();
+        done = true;
+        watcher.join();
+        EXPECT_EQ(fed, expected) << "chunks up to " << maxChunk;
+        EXPECT_EQ(feed.GetPos(), static_cast<int>(text.size()));
+        EXPECT_FALSE(feed.IsEof());
+    }
+}
+
+TEST(FeedStream, ExactClassKeepsTheEndAndTheAbort) {
+    cmds::CMtLexerStream ended;
+    cmds::CLexer endedLexer(ended);
+    Insert(ended, "A;");
+    EXPECT_EQ(endedLexer.GetNextToken(), tokens::STRING);
+    EXPECT_EQ(endedLexer.GetNextToken(), tokens::SEMICOLON);
+    Insert(ended, "");
+    EXPECT_EQ(endedLexer.GetNextToken(), tokens::END_OF_INPUT);
+    EXPECT_TRUE(ended.IsEof());
+    Insert(ended, "late;");
+    EXPECT_EQ(endedLexer.GetNextToken(), tokens::END_OF_INPUT);
+
+    cmds::CMtLexerStream aborted;
+    cmds::CLexer abortedLexer(aborted);
+    Insert(aborted, "word more");
+    EXPECT_EQ(abortedLexer.GetNextToken(), tokens::STRING);
+    EXPECT_EQ(aborted.GetPos(), 4);
+    aborted.Abort();
+    EXPECT_THROW(abortedLexer.GetNextToken(), CCancelError);
+    EXPECT_EQ(aborted.GetPos(), 4);
 }
 
 }  // namespace

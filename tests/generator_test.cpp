@@ -330,4 +330,65 @@ TEST(Generator, AddressVectAppendsEachAddressWithSeparator) {
     EXPECT_EQ(generator.GetSize(), 0u);
 }
 
+// A buffer that takes `room` bytes and refuses the rest.
+class ShortBuffer : public std::streambuf {
+public:
+    explicit ShortBuffer(std::size_t room) : room_(room) {}
+    std::string taken;
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof()) || taken.size() == room_) {
+            return traits_type::eof();
+        }
+        taken += traits_type::to_char_type(c);
+        return c;
+    }
+
+private:
+    std::size_t room_;
+};
+
+// A writer hands its bytes to the buffer in one piece only where that cannot be told from
+// writing piece by piece: the bytes taken and the stream's state are the same for a tied, a
+// unit-buffered, a failed and a short stream.
+TEST(Generator, WritesTheSameBytesOnEveryKindOfStream) {
+    const auto write = [](std::ostream& out) {
+        CGenerator generator(out);
+        generator.GenerateConnectOut(kOk, 5);
+        CFileInfo record = File(3, 17, u"report.doc", 2048);
+        record.title = W(u"Q3");
+        generator.GenerateFile(record, true);
+    };
+    std::ostringstream plain;
+    write(plain);
+    const std::string full = plain.str();
+
+    std::ostringstream other;
+    std::ostringstream tied;
+    tied.tie(&other);
+    write(tied);
+    EXPECT_EQ(tied.str(), full);
+    std::ostringstream unitBuffered;
+    unitBuffered << std::unitbuf;
+    write(unitBuffered);
+    EXPECT_EQ(unitBuffered.str(), full);
+
+    for (const bool pieceByPiece : {false, true}) {
+        ShortBuffer buffer(40);
+        std::ostream out(&buffer);
+        if (pieceByPiece) {
+            out.tie(&other);
+        }
+        write(out);
+        EXPECT_EQ(buffer.taken, full.substr(0, 40));
+        EXPECT_TRUE(out.bad());
+    }
+
+    std::ostringstream failed;
+    failed.setstate(std::ios_base::failbit);
+    write(failed);
+    EXPECT_EQ(failed.str(), "");
+}
+
 }  // namespace

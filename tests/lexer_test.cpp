@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -222,6 +223,79 @@ TEST(Lexer, FailedQuotedStringKeepsTheLastToken) {
     // Still WSTRING, now holding the conversion of the unterminated string's bytes.
     EXPECT_TRUE(wideLexer.GetWString(wide));
     EXPECT_EQ(wide, (cmds::wstring{'c', 'd', '"'}));
+}
+
+// A string source of a subclass, which the lexer reads through the virtual operations only.
+class VirtualStrSource : public CStrLexerStream {
+public:
+    using CStrLexerStream::CStrLexerStream;
+    int GetNextChar() override { return CStrLexerStream::GetNextChar(); }
+};
+
+// Every token with its value, the error it raised, and where the source stands afterwards.
+std::vector<std::string> Trace(cmds::CLexerStreamBase& source) {
+    CLexer lexer(source);
+    std::vector<std::string> trace;
+    for (int i = 0; i < 64; ++i) {
+        std::string step;
+        try {
+            const TOKEN token = lexer.GetNextToken();
+            step = std::to_string(token);
+            std::string narrow;
+            cmds::wstring wide;
+            std::uint64_t number = 0;
+            if (lexer.GetString(narrow)) {
+                step += " s=" + narrow;
+            } else if (lexer.GetWString(wide)) {
+                step += " w=" + std::string(wide.begin(), wide.end());
+            } else if (lexer.GetNumber(number)) {
+                step += " n=" + std::to_string(number);
+            }
+            if (token == END_OF_INPUT && i > 0 && trace.back().rfind("-1 ", 0) == 0) {
+                break;
+            }
+        } catch (const CLexError&) {
+            step = "CLexError";
+        }
+        step +=
+            " pos=" + std::to_string(source.GetPos()) + " eof=" + std::to_string(source.IsEof());
+        trace.push_back(step);
+    }
+    return trace;
+}
+
+// The in-place reading of a string source must leave every token, value, error and position as
+// reading one character at a time through the virtual operations does.
+TEST(Lexer, StringSourceReadsAsTheVirtualPath) {
+    const std::string texts[] = {
+        "CONNECT INPUT \r\n\tuser:12,pwd:\"ab%20c\",host:'h\xC3\xA9',port:80;",
+        "word",
+        "word ",
+        "12345",
+        "12345 ",
+        "18446744073709551617x",
+        "'open",
+        "\"open",
+        "'a''b'\"c\"\"\"",
+        "abcdefghijklmnopqrstuvwxyz0123 SOCKSPROXY yes No",
+        std::string("a\0b", 3),
+        "~",
+        "x~",
+        "5 ~ 6",
+        "\xFF\xFE",
+        "'\xFF\x80\"'",
+        "  \t\r\n",
+        "(id:5,online:no)[folder:1,id:2]+-*{}",
+        ""};
+    for (const std::string& text : texts) {
+        CStrLexerStream inPlace(text);
+        VirtualStrSource virtualSource(text);
+        std::istringstream stream(text);
+        cmds::CLexerStream streamSource(stream);
+        const std::vector<std::string> expected = Trace(virtualSource);
+        EXPECT_EQ(Trace(inPlace), expected) << text;
+        EXPECT_EQ(Trace(streamSource), expected) << text;
+    }
 }
 
 }  // namespace

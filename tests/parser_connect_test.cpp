@@ -121,4 +121,40 @@ TEST(Parser, ExceptionsFromCallbacksPassThroughUnchanged) {
     EXPECT_THROW(parser.Parse(sink), std::runtime_error);
 }
 
+// A callback may read the next command with the same parser; the command that made the call
+// still delivers its own values afterwards.
+TEST(Parser, CallbackReadingTheNextCommandLeavesTheCurrentOneIntact) {
+    struct Sink : cmds::IConnectIn {
+        cmds::CParser* parser = nullptr;
+        Sink* next = nullptr;
+        std::string address;
+        unsigned short port = 0;
+        void OnUser(std::uint64_t, const std::string&) override {
+            if (next != nullptr) {
+                parser->Parse(*next);
+            }
+        }
+        void OnConnectInHost(unsigned short p, const std::string& a,
+                             const cmds::wstring&) override {
+            port = p;
+            address = a;
+        }
+        void OnConnectInFlags(bool, bool, bool) override {}
+    };
+    const std::string text =
+        "CONNECT INPUT user:1,pwd:\"a\",host:'x',address:\"outer\",port:1;"
+        "CONNECT INPUT user:2,pwd:\"b\",host:'y',address:\"inner\",port:2;";
+    cmds::CStrLexerStream source(text);
+    cmds::CParser parser(source);
+    Sink inner;
+    Sink outer;
+    outer.parser = &parser;
+    outer.next = &inner;
+    parser.Parse(outer);
+    EXPECT_EQ(outer.address, "outer");
+    EXPECT_EQ(outer.port, 1);
+    EXPECT_EQ(inner.address, "inner");
+    EXPECT_EQ(inner.port, 2);
+}
+
 }  // namespace

@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 namespace {
@@ -12,6 +13,7 @@ void CGenerator::GenerateConnectIn(std::uint64_t user, const wstring& pwd,
                                    const std::string& address, unsigned short port,
                                    const wstring& host, bool browsable, bool httpproxy,
                                    bool socksproxy) {
+    const Batch batch(*this);
     Generate(kConnectInHeader, 2);
     GenerateUser(user, pwd);
     Generate(tokens::COMMA);
@@ -29,6 +31,7 @@ void CGenerator::GenerateConnectIn(std::uint64_t user, const wstring& pwd,
 }
 
 void CGenerator::GenerateConnectOut(tagERROR_CODE error, std::uint64_t file) {
+    const Batch batch(*this);
     Generate(kConnectOutHeader, 2);
     GenerateErrorTag(error);
     Generate(tokens::COMMA);

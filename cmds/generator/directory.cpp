@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 namespace {
@@ -10,6 +11,7 @@ constexpr tokens::TOKEN kDirectoryOutHeader[] = {tokens::KW_DIRECTORY, tokens::K
 // In the head `folder` is the listed folder's name; in the entries it is a folder number.
 void CGenerator::GenerateDirectoryBegin(tagERROR_CODE error, const wstring& folder,
                                         std::uint64_t id) {
+    const Batch batch(*this);
     Generate(kDirectoryOutHeader, 2);
     GenerateErrorTag(error);
     Generate(tokens::COMMA);
@@ -22,6 +24,7 @@ void CGenerator::GenerateDirectoryBegin(tagERROR_CODE error, const wstring& fold
 
 void CGenerator::GenerateSubDir(std::uint64_t folder, std::uint64_t id, const wstring& file,
                                 bool isProtected) {
+    const Batch batch(*this);
     GenerateBreak(3);
     Generate(tokens::LBRACE);
     GenerateTag(tokens::KW_FOLDER, folder);
@@ -35,10 +38,12 @@ void CGenerator::GenerateSubDir(std::uint64_t folder, std::uint64_t id, const ws
 }
 
 void CGenerator::GenerateSubDir(const CSubDirInfo& entry) {
+    const Batch batch(*this);
     GenerateSubDir(entry.folder, entry.id, entry.file, entry.isProtected);
 }
 
 void CGenerator::GenerateDirectoryEnd() {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::RPAREN);
     Generate(tokens::SEMICOLON);

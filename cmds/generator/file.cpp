@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 namespace {
@@ -17,6 +18,7 @@ tokens::TOKEN MarkerOf(FILE_TYPE_ENUM kind) {
 }  // namespace
 
 void CGenerator::GenerateFile(const CFileInfo& record, bool indent) {
+    const Batch batch(*this);
     if (indent) {
         GenerateBreak(3);
     }
@@ -26,6 +28,7 @@ void CGenerator::GenerateFile(const CFileInfo& record, bool indent) {
 // Only a "+" record carries more than its key; any kind without a marker of its own is
 // written as "+".
 void CGenerator::GenerateFile(FILE_TYPE_ENUM kind, const CFileInfo& record) {
+    const Batch batch(*this);
     const tokens::TOKEN marker = MarkerOf(kind);
     GenerateBreak(3);
     Generate(marker);

@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 namespace {
@@ -9,6 +10,7 @@ constexpr tokens::TOKEN kFindOutHeader[] = {tokens::KW_FIND, tokens::KW_OUTPUT};
 }  // namespace
 
 void CGenerator::GenerateFindIn(const CFindIn& request) {
+    const Batch batch(*this);
     GenerateFindIn(request.user, request.pwd, request.keywords, request.exact, request.match,
                    request.isCase, request.rank, request.freetext, request.scope, request.max);
 }
@@ -18,6 +20,7 @@ void CGenerator::GenerateFindIn(const CFindIn& request) {
 void CGenerator::GenerateFindIn(std::uint64_t user, const wstring& pwd, const wstring& keywords,
                                 eExact exact, eMatch match, bool isCase, bool rank, bool freetext,
                                 eScope scope, std::uint32_t max) {
+    const Batch batch(*this);
     Generate(kFindInHeader, 2);
     GenerateUser(user, pwd);
     Generate(tokens::COMMA);
@@ -50,6 +53,7 @@ void CGenerator::GenerateFindIn(std::uint64_t user, const wstring& pwd, const ws
 }
 
 void CGenerator::GenerateFindOutBegin(tagERROR_CODE error) {
+    const Batch batch(*this);
     Generate(kFindOutHeader, 2);
     GenerateErrorTag(error);
     GenerateBreak(1);
@@ -57,6 +61,7 @@ void CGenerator::GenerateFindOutBegin(tagERROR_CODE error) {
 }
 
 void CGenerator::GenerateFindOutEnd() {
+    const Batch batch(*this);
     GenerateBreak(1);
     Generate(tokens::RBRACE);
     Generate(tokens::SEMICOLON);

@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 namespace {
@@ -9,6 +10,7 @@ constexpr tokens::TOKEN kFriendsOutHeader[] = {tokens::KW_FRIENDS, tokens::KW_OU
 }  // namespace
 
 void CGenerator::GenerateFriendsInBegin(std::uint64_t user, const wstring& pwd) {
+    const Batch batch(*this);
     Generate(kFriendsInHeader, 2);
     GenerateUser(user, pwd);
     GenerateBreak(1);
@@ -16,6 +18,7 @@ void CGenerator::GenerateFriendsInBegin(std::uint64_t user, const wstring& pwd) 
 }
 
 void CGenerator::GenerateFriend(std::uint64_t id) {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::LPAREN);
     GenerateTag(tokens::KW_ID, id);
@@ -24,6 +27,7 @@ void CGenerator::GenerateFriend(std::uint64_t id) {
 
 void CGenerator::GenerateFriend(std::uint64_t id, const wstring& host, const std::string& address,
                                 unsigned short port, bool online) {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::LPAREN);
     GenerateTag(tokens::KW_ID, id);
@@ -40,12 +44,14 @@ void CGenerator::GenerateFriend(std::uint64_t id, const wstring& host, const std
 
 // Both FRIENDS lists close one level deeper than the other commands' outer lists.
 void CGenerator::GenerateFriendsInEnd() {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::RBRACE);
     Generate(tokens::SEMICOLON);
 }
 
 void CGenerator::GenerateFriendsOutBegin(tagERROR_CODE error) {
+    const Batch batch(*this);
     Generate(kFriendsOutHeader, 2);
     GenerateErrorTag(error);
     GenerateBreak(1);
@@ -53,6 +59,7 @@ void CGenerator::GenerateFriendsOutBegin(tagERROR_CODE error) {
 }
 
 void CGenerator::GenerateFriendsOutEnd() {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::RBRACE);
     Generate(tokens::SEMICOLON);

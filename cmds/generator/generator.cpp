@@ -1,5 +1,7 @@
 #include "cmds/generator/generator.h"
 
+#include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "cmds/support/tessel.h"
@@ -12,6 +14,9 @@ namespace {
 constexpr std::size_t kTagBufferSize = 40;
 // Carriage return and line feed, followed by up to three tabs for the nesting depth.
 constexpr char kBreak[] = "\r\n\t\t\t";
+// Storage for gathered bytes: grown at least this much at a time, and not kept above the limit.
+constexpr std::size_t kMinPending = 1024;
+constexpr std::size_t kMaxKeptPending = 1 << 20;
 
 // The Put helpers copy into a caller's buffer and return the end of what they copied, so that
 // a whole tag goes to the stream with a single write. A null text (a value without a name)
@@ -25,8 +30,29 @@ char* PutText(char* out, const char* text) {
     return out;
 }
 
+// The keyword and punctuation texts with their lengths, taken once from GetKeyword.
+struct TokenText {
+    char text[12];
+    std::size_t length;
+};
+
+const std::array<TokenText, kKeywordCount>& TokenTexts() {
+    static const std::array<TokenText, kKeywordCount> texts = [] {
+        std::array<TokenText, kKeywordCount> table{};
+        for (int token = 0; token < kKeywordCount; ++token) {
+            TokenText& entry = table[static_cast<std::size_t>(token)];
+            entry.length = std::strlen(GetKeyword(static_cast<tokens::TOKEN>(token)));
+            std::memcpy(entry.text, GetKeyword(static_cast<tokens::TOKEN>(token)), entry.length);
+        }
+        return table;
+    }();
+    return texts;
+}
+
 char* PutKey(char* out, tokens::TOKEN key) {
-    out = PutText(out, GetKeyword(key));
+    const TokenText& entry = TokenTexts()[static_cast<std::size_t>(key)];
+    std::memcpy(out, entry.text, sizeof entry.text);
+    out += entry.length;
     *out++ = ':';
     return out;
 }
@@ -58,77 +84,78 @@ std::uint32_t CGenerator::GetLength() const {
 void CGenerator::Generate(const tokens::TOKEN* header, int count) {
     for (int i = 0; i < count; ++i) {
         WriteText(GetKeyword(header[i]));
-        out_.put(' ');
+        Put(" ", 1);
     }
     GenerateBreak(1);
 }
 
 void CGenerator::Generate(tokens::TOKEN token) {
-    WriteText(GetKeyword(token));
+    const TokenText& entry = TokenTexts()[static_cast<std::size_t>(token)];
+    Put(entry.text, entry.length);
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, const wstring& value) {
-    std::string converted;
-    ConvertUnicodeToUTF8(value, converted);
-    converted += '\'';
+    converted_.clear();
+    ConvertUnicodeToUTF8(value, converted_);
+    converted_ += '\'';
     char prefix[kTagBufferSize];
     char* end = PutKey(prefix, key);
     *end++ = '\'';
-    out_.write(prefix, end - prefix);
-    WriteText(converted);
+    Put(prefix, static_cast<std::size_t>(end - prefix));
+    WriteText(converted_);
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, const std::string& value) {
-    std::string converted;
-    ConvertStringToASCIIcode(value, converted);
-    converted += '"';
+    converted_.clear();
+    ConvertStringToASCIIcode(value, converted_);
+    converted_ += '"';
     char prefix[kTagBufferSize];
     char* end = PutKey(prefix, key);
     *end++ = '"';
-    out_.write(prefix, end - prefix);
-    WriteText(converted);
+    Put(prefix, static_cast<std::size_t>(end - prefix));
+    WriteText(converted_);
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, std::uint64_t value) {
     char tag[kTagBufferSize];
     const char* end = PutNumber(PutKey(tag, key), value);
-    out_.write(tag, end - tag);
+    Put(tag, static_cast<std::size_t>(end - tag));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, tokens::M_TYPE_ENUM value) {
     char tag[kTagBufferSize];
     const char* end = PutText(PutKey(tag, key), GetMType(value));
-    out_.write(tag, end - tag);
+    Put(tag, static_cast<std::size_t>(end - tag));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, tokens::P_TYPE_ENUM value) {
     char tag[kTagBufferSize];
     const char* end = PutText(PutKey(tag, key), GetPType(value));
-    out_.write(tag, end - tag);
+    Put(tag, static_cast<std::size_t>(end - tag));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, tokens::C_TYPE_ENUM value) {
     char tag[kTagBufferSize];
     const char* end = PutText(PutKey(tag, key), GetCType(value));
-    out_.write(tag, end - tag);
+    Put(tag, static_cast<std::size_t>(end - tag));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, tokens::SCOPE_TYPE_ENUM value) {
     char tag[kTagBufferSize];
     const char* end = PutText(PutKey(tag, key), GetScopeType(value));
-    out_.write(tag, end - tag);
+    Put(tag, static_cast<std::size_t>(end - tag));
 }
 
 void CGenerator::GenerateTagComma(tokens::TOKEN key, const wstring& value) {
     if (!value.empty()) {
-        out_.put(',');
+        Put(",", 1);
         GenerateTag(key, value);
     }
 }
 
 void CGenerator::GenerateTagComma(tokens::TOKEN key, const std::string& value) {
     if (!value.empty()) {
-        out_.put(',');
+        Put(",", 1);
         GenerateTag(key, value);
     }
 }
@@ -151,18 +178,66 @@ void CGenerator::GenerateFlagTag(tokens::TOKEN key, bool value) {
 }
 
 void CGenerator::GenerateBreak(int depth) {
-    out_.write(kBreak, 2 + static_cast<std::streamsize>(depth));
+    Put(kBreak, 2 + static_cast<std::size_t>(depth));
 }
 
 // A value without a name (null text) writes nothing.
 void CGenerator::WriteText(const char* text) {
     if (text != nullptr) {
-        out_.write(text, static_cast<std::streamsize>(std::strlen(text)));
+        Put(text, std::strlen(text));
     }
 }
 
 void CGenerator::WriteText(const std::string& text) {
-    out_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    Put(text.data(), text.size());
+}
+
+// Gathered bytes go into pending_ used as plain storage: its first pendingSize_ bytes count.
+void CGenerator::Put(const char* data, std::size_t size) {
+    if (!batching_) {
+        out_.write(data, static_cast<std::streamsize>(size));
+        return;
+    }
+    if (pending_.size() - pendingSize_ < size) {
+        pending_.resize(std::max({pending_.size() * 2, pendingSize_ + size, kMinPending}));
+    }
+    std::memcpy(&pending_[pendingSize_], data, size);
+    pendingSize_ += size;
+}
+
+// Hands the gathered bytes to the stream's buffer as the stream's write would: a short write or
+// an error of the buffer sets badbit, and the error leaves only when the stream's exception
+// mask asks for badbit and no other exception is already leaving the writer.
+void CGenerator::Flush(bool unwinding) {
+    if (pendingSize_ == 0) {
+        return;
+    }
+    const auto size = static_cast<std::streamsize>(pendingSize_);
+    pendingSize_ = 0;
+    // A writer call with an exceptionally long output does not keep its storage.
+    struct Trim {
+        std::string& storage;
+        ~Trim() {
+            if (storage.size() > kMaxKeptPending) {
+                std::string().swap(storage);
+            }
+        }
+    } trim{pending_};
+    try {
+        const std::streamsize written = out_.rdbuf()->sputn(pending_.data(), size);
+        if (written != size) {
+            out_.setstate(std::ios_base::badbit);
+        }
+    } catch (...) {
+        const bool raise = (out_.exceptions() & std::ios_base::badbit) != 0 && !unwinding;
+        try {
+            out_.setstate(std::ios_base::badbit);
+        } catch (...) {
+        }
+        if (raise) {
+            throw;
+        }
+    }
 }
 
 CStrStmGenerator::CStrStmGenerator() : CGenerator(ownedStream) {}

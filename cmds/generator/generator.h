@@ -2,6 +2,7 @@
 #ifndef CMDS_GENERATOR_GENERATOR_H
 #define CMDS_GENERATOR_GENERATOR_H
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -109,8 +110,21 @@ private:
     void GenerateRecordBody(const CFileInfo& record, bool full);
     void WriteText(const char* text);
     void WriteText(const std::string& text);
+    void Put(const char* data, std::size_t size);
+    void Flush(bool unwinding);
+
+    // Every public writer gathers what it writes and hands it to the stream's buffer in one
+    // piece, when the stream would do nothing else around a write: it is good, tied to no other
+    // stream and not unit-buffered. Otherwise each piece goes through the stream's write as it
+    // comes. See generator_internal.h.
+    class Batch;
 
     std::ostream& out_;
+    std::string pending_;  // storage of the gathered bytes not yet handed to the stream
+    std::size_t pendingSize_ = 0;
+    std::string converted_;  // the converted value of the string tag being written
+    int batchDepth_ = 0;     // writers calling writers gather into the outermost one
+    bool batching_ = false;
 };
 
 // A generator that owns its output: a string stream whose text can be taken and cleared.

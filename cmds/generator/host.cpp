@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 
@@ -7,6 +8,7 @@ namespace cmds {
 void CGenerator::GenerateHostBegin(std::uint64_t id, const wstring& host, const wstring& user,
                                    const wstring& nick, const std::string& address,
                                    unsigned short port) {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::LPAREN);
     GenerateTag(tokens::KW_ID, id);
@@ -21,6 +23,7 @@ void CGenerator::GenerateHostBegin(std::uint64_t id, const wstring& host, const 
 }
 
 void CGenerator::GenerateHostEnd() {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::RPAREN);
 }

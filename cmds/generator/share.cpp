@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 namespace {
@@ -9,6 +10,7 @@ constexpr tokens::TOKEN kShareOutHeader[] = {tokens::KW_SHARE, tokens::KW_OUTPUT
 }  // namespace
 
 void CGenerator::GenerateShareInBegin(std::uint64_t user, const wstring& pwd) {
+    const Batch batch(*this);
     Generate(kShareInHeader, 2);
     GenerateUser(user, pwd);
     GenerateBreak(1);
@@ -18,6 +20,7 @@ void CGenerator::GenerateShareInBegin(std::uint64_t user, const wstring& pwd) {
 }
 
 void CGenerator::GenerateShareInEnd() {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::RPAREN);
     GenerateBreak(1);
@@ -26,6 +29,7 @@ void CGenerator::GenerateShareInEnd() {
 }
 
 void CGenerator::GenerateShareOutBegin(tagERROR_CODE error) {
+    const Batch batch(*this);
     Generate(kShareOutHeader, 2);
     GenerateErrorTag(error);
     GenerateBreak(1);
@@ -33,6 +37,7 @@ void CGenerator::GenerateShareOutBegin(tagERROR_CODE error) {
 }
 
 void CGenerator::GenerateShareOutFile(tagERROR_CODE error, std::uint32_t id, std::uint64_t folder) {
+    const Batch batch(*this);
     GenerateBreak(2);
     Generate(tokens::LBRACKET);
     GenerateErrorTag(error);
@@ -44,6 +49,7 @@ void CGenerator::GenerateShareOutFile(tagERROR_CODE error, std::uint32_t id, std
 }
 
 void CGenerator::GenerateShareOutEnd() {
+    const Batch batch(*this);
     GenerateBreak(1);
     Generate(tokens::RBRACE);
     Generate(tokens::SEMICOLON);

@@ -1,4 +1,5 @@
 #include "cmds/generator/generator.h"
+#include "cmds/generator/generator_internal.h"
 
 namespace cmds {
 namespace {
@@ -11,6 +12,7 @@ constexpr tokens::TOKEN kShareDirOutHeader[] = {tokens::KW_SHAREDIR, tokens::KW_
 }  // namespace
 
 void CGenerator::GenerateUnShareIn(std::uint64_t user, const wstring& pwd, std::uint64_t folder) {
+    const Batch batch(*this);
     Generate(kUnShareInHeader, 2);
     GenerateUser(user, pwd);
     Generate(tokens::COMMA);
@@ -19,12 +21,14 @@ void CGenerator::GenerateUnShareIn(std::uint64_t user, const wstring& pwd, std::
 }
 
 void CGenerator::GenerateUnShareOut(tagERROR_CODE error) {
+    const Batch batch(*this);
     Generate(kUnShareOutHeader, 2);
     GenerateErrorTag(error);
     Generate(tokens::SEMICOLON);
 }
 
 void CGenerator::GenerateShareDirIn(std::uint64_t user, const wstring& pwd, std::uint64_t folder) {
+    const Batch batch(*this);
     Generate(kShareDirInHeader, 2);
     GenerateUser(user, pwd);
     Generate(tokens::COMMA);
@@ -33,6 +37,7 @@ void CGenerator::GenerateShareDirIn(std::uint64_t user, const wstring& pwd, std:
 }
 
 void CGenerator::GenerateShareDirOut(tagERROR_CODE error, std::uint64_t folder) {
+    const Batch batch(*this);
     Generate(kShareDirOutHeader, 2);
     GenerateErrorTag(error);
     Generate(tokens::COMMA);

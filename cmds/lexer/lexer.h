@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "cmds/export.h"
 #include "cmds/lexer/lexer_stream.h"
@@ -45,6 +46,16 @@ protected:
     tokens::TOKEN FindKeyword(const char* word);
 
 private:
+    // How the characters are taken: through the source's virtual operations, or in runs read
+    // in place from a string source or a feed stream (only for those exact classes, so that a
+    // subclass that overrides the character operations is always called). A source's class
+    // never changes, so it is looked up on the first token only.
+    enum class SourceKind : std::uint8_t { kUnknown, kVirtual, kString, kFeed };
+
+    template <typename Reader>
+    tokens::TOKEN Scan(Reader& reader);
+    tokens::TOKEN ClassifyWord(std::string_view word);
+
     CLexerStreamBase& source_;
     tokens::TOKEN lastToken_ = tokens::NO_TOKEN;
     tokens::M_TYPE_ENUM mValue_ = tokens::M_NONE;
@@ -54,6 +65,9 @@ private:
     wstring wideValue_;
     std::string narrowValue_;
     std::uint64_t numberValue_ = 0;
+    // The bytes of the token being read, kept so that no token allocates a string of its own.
+    std::string scratch_;
+    SourceKind sourceKind_ = SourceKind::kUnknown;
 };
 
 }  // namespace cmds

@@ -40,7 +40,7 @@ void CLexerStream::SetPos(int pos) {
 }
 
 CStrLexerStream::CStrLexerStream(const std::string& text)
-    : OwnedStringStream(text), CLexerStream(ownedStream) {}
+    : OwnedSourceStream(text), CLexerStream(ownedStream) {}
 
 CStrLexerStream::~CStrLexerStream() = default;
 

@@ -52,11 +52,17 @@ private:
     std::istream& stream_;
 };
 
+class CLexer;
+
 // Reads its own copy of a string; later changes to the caller's string are not seen.
-class CMDS_API CStrLexerStream : private detail::OwnedStringStream, public CLexerStream {
+class CMDS_API CStrLexerStream : private detail::OwnedSourceStream, public CLexerStream {
 public:
     explicit CStrLexerStream(const std::string& text);
     ~CStrLexerStream() override;
+
+private:
+    // A lexer over a source of exactly this class scans the owned buffer in place.
+    friend class CLexer;
 };
 
 }  // namespace cmds

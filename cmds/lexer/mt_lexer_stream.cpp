@@ -1,5 +1,8 @@
 #include "cmds/lexer/mt_lexer_stream.h"
 
+#include <algorithm>
+#include <cstddef>
+
 #include "cmds/lexer/sync_internal.h"
 #include "cmds/tokens/raise_internal.h"
 
@@ -53,7 +56,7 @@ void CMtLexerStream::Abort() {
 
 void CMtLexerStream::GetData(std::string& out) {
     FeedLock lock(sync_->section);
-    out = ownedStream.str();
+    out = ownedBuffer.str();
 }
 
 int CMtLexerStream::GetNextChar() {
@@ -84,6 +87,34 @@ void CMtLexerStream::PutBackChar(int c) {
     if (pending_ != 0) {
         sync_->dataEvent.Set();
     }
+}
+
+// While characters are pending the data event is set, so a reader that finds some under the lock
+// is where one that had waited for the event and then taken the lock would be.
+bool CMtLexerStream::OpenRun(const char*& begin, const char*& end) {
+    if (sync_->section.Lock(kDefaultWaitMilliseconds) == -1) {
+        return false;
+    }
+    if (!aborted_ && pending_ > 0 && ownedStream.good()) {
+        begin = ownedBuffer.ReadBegin();
+        end = begin + std::min<std::ptrdiff_t>(ownedBuffer.ReadEnd() - begin, pending_);
+        if (begin != end) {
+            return true;
+        }
+    }
+    sync_->section.Unlock(1, 0);
+    return false;
+}
+
+// The run never goes past the pending count, so the count reaches 0 at most at its last
+// character, where reading one character at a time would have reset the event too.
+void CMtLexerStream::CloseRun(const char* begin, const char* next) {
+    ownedBuffer.SetReadPosition(next);
+    pending_ -= static_cast<std::int32_t>(next - begin);
+    if (pending_ == 0) {
+        sync_->dataEvent.Reset();
+    }
+    sync_->section.Unlock(1, 0);
 }
 
 bool CMtLexerStream::IsEof() {

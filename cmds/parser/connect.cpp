@@ -7,15 +7,7 @@ using namespace tokens;
 
 void CParser::Parse(IConnectIn& sink) {
     ParseHeader(KW_CONNECT, KW_INPUT);
-    TagMap tags;
-    Declare(tags, {{KW_USER, NUMBER},
-                   {KW_PWD, STRING},
-                   {KW_PORT, NUMBER},
-                   {KW_ADDRESS, STRING},
-                   {KW_HOST, WSTRING},
-                   {KW_BROWSABLE, C_VALUE},
-                   {KW_HTTPPROXY, C_VALUE},
-                   {KW_SOCKSPROXY, C_VALUE}});
+    detail::TagTable tags(kept_->connectIn);
     ExpectToken(ParseTagList(tags), SEMICOLON);
 
     const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
@@ -35,8 +27,7 @@ void CParser::Parse(IConnectIn& sink) {
 
 void CParser::Parse(IConnectOut& sink) {
     ParseHeader(KW_CONNECT, KW_OUTPUT);
-    TagMap tags;
-    Declare(tags, {{KW_ERROR, NUMBER}, {KW_FILE, NUMBER}});
+    detail::TagTable tags(kept_->connectOut);
     ExpectToken(ParseTagList(tags), SEMICOLON);
 
     sink.OnError(detail::ToErrorCode(Retrieve(tags, KW_ERROR)));

@@ -7,8 +7,7 @@ using namespace tokens;
 
 void CParser::Parse(IDirectory& sink) {
     ParseHeader(KW_DIRECTORY, KW_OUTPUT);
-    TagMap tags;
-    Declare(tags, {{KW_ERROR, NUMBER}, {KW_FOLDER, WSTRING}, {KW_ID, NUMBER}});
+    detail::TagTable tags(kept_->directoryHead);
     // The head is delivered before the token after it is looked at.
     TOKEN token = ParseTagList(tags);
     sink.OnError(detail::ToErrorCode(Retrieve(tags, KW_ERROR)));
@@ -19,13 +18,13 @@ void CParser::Parse(IDirectory& sink) {
         token = Next();
         while (token == LBRACE || token == LBRACKET) {
             if (token == LBRACE) {
-                CSubDirInfo entry;
-                ExpectToken(ParseSubDir(entry), RBRACE);
-                sink.OnSubDir(entry);
+                const detail::Lease<CSubDirInfo> entry(kept_->subDirRecord);
+                ExpectToken(ParseSubDir(*entry), RBRACE);
+                sink.OnSubDir(*entry);
             } else {
-                CFileInfo record;
-                ExpectToken(ParseFile(record, FILE_PLUS), RBRACKET);
-                sink.OnFile(FILE_PLUS, record);
+                const detail::Lease<CFileInfo> record(kept_->file);
+                ExpectToken(ParseFile(*record, FILE_PLUS), RBRACKET);
+                sink.OnFile(FILE_PLUS, *record);
             }
             token = Next();
         }
@@ -37,11 +36,9 @@ void CParser::Parse(IDirectory& sink) {
 
 // Reads the tags of one sub-folder entry; the caller has consumed "{" and checks for "}".
 TOKEN CParser::ParseSubDir(CSubDirInfo& entry) {
-    TagMap tags;
-    Declare(tags,
-            {{KW_FILE, WSTRING}, {KW_FOLDER, NUMBER}, {KW_ID, NUMBER}, {KW_PROTECTED, C_VALUE}});
+    detail::TagTable tags(kept_->subDir);
     const TOKEN next = ParseTagList(tags);
-    entry.file = RetrieveW(tags, KW_FILE, nullptr);
+    TakeW(tags, KW_FILE, nullptr, entry.file);
     entry.folder = Retrieve(tags, KW_FOLDER);
     entry.id = Retrieve(tags, KW_ID);
     entry.isProtected = detail::IsYes(Retrieve(tags, KW_PROTECTED, C_NO));

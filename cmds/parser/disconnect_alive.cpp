@@ -8,8 +8,7 @@ using namespace tokens;
 // A request that carries the credentials and nothing else.
 void CParser::ParseCredentials(IUser& sink, TOKEN verb) {
     ParseHeader(verb, KW_INPUT);
-    TagMap tags;
-    Declare(tags, {{KW_USER, NUMBER}, {KW_PWD, STRING}});
+    detail::TagTable tags(kept_->credentials);
     ExpectToken(ParseTagList(tags), SEMICOLON);
 
     const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);

@@ -9,30 +9,14 @@ using namespace tokens;
 // kinds admit folder and id alone and leave the other fields untouched.
 TOKEN CParser::ParseFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
     const bool full = kind == FILE_PLUS;
-    TagMap tags;
-    Declare(tags, {{KW_FOLDER, NUMBER}, {KW_ID, NUMBER}});
-    if (full) {
-        Declare(tags, {{KW_FILE, WSTRING},
-                       {KW_SIZE, NUMBER},
-                       {KW_KEYWORDS, WSTRING},
-                       {KW_EXT, WSTRING},
-                       {KW_AUTHOR, WSTRING},
-                       {KW_SUBJECT, WSTRING},
-                       {KW_MANAGER, WSTRING},
-                       {KW_COMPANY, WSTRING},
-                       {KW_COMMENTS, WSTRING},
-                       {KW_TITLE, WSTRING},
-                       {KW_CATEGORY, WSTRING},
-                       {KW_CREATOR, WSTRING},
-                       {KW_TYPE, WSTRING}});
-    }
+    detail::TagTable tags(full ? kept_->fullFile : kept_->keyFile);
     const TOKEN next = ParseTagList(tags);
 
     record.folder = Retrieve(tags, KW_FOLDER);
     record.id = Retrieve(tags, KW_ID);
     if (full) {
         record.size = Retrieve(tags, KW_SIZE);
-        record.file = RetrieveW(tags, KW_FILE, nullptr);
+        TakeW(tags, KW_FILE, nullptr, record.file);
         const std::pair<TOKEN, wstring CFileInfo::*> texts[] = {
             {KW_KEYWORDS, &CFileInfo::keywords}, {KW_EXT, &CFileInfo::ext},
             {KW_AUTHOR, &CFileInfo::author},     {KW_SUBJECT, &CFileInfo::subject},
@@ -41,7 +25,7 @@ TOKEN CParser::ParseFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
             {KW_CATEGORY, &CFileInfo::category}, {KW_CREATOR, &CFileInfo::creator},
             {KW_TYPE, &CFileInfo::type}};
         for (const auto& [tag, field] : texts) {
-            record.*field = RetrieveW(tags, tag, detail::kNoWideText);
+            TakeW(tags, tag, detail::kNoWideText, record.*field);
         }
     }
     return next;
@@ -79,9 +63,13 @@ TOKEN CParser::ParseFileList(IFile& target) {
     FILE_TYPE_ENUM kind = FILE_PLUS;
     token = ParseFileType(kind);
     while (token == LBRACKET) {
-        CFileInfo record;
-        ExpectToken(ParseFile(record, kind), RBRACKET);
-        target.OnFile(kind, record);
+        const detail::Lease<CFileInfo> record(kept_->file);
+        // A key-only record leaves every other field as a new record has it.
+        if (kind != FILE_PLUS) {
+            detail::Clear(*record);
+        }
+        ExpectToken(ParseFile(*record, kind), RBRACKET);
+        target.OnFile(kind, *record);
         token = ParseFileType(kind);
     }
     ExpectToken(token, RPAREN);

@@ -7,17 +7,7 @@ using namespace tokens;
 
 void CParser::Parse(IFindIn& sink) {
     ParseHeader(KW_FIND, KW_INPUT);
-    TagMap tags;
-    Declare(tags, {{KW_MAX, NUMBER},
-                   {KW_KEYWORDS, WSTRING},
-                   {KW_USER, NUMBER},
-                   {KW_PWD, STRING},
-                   {KW_MATCH, M_VALUE},
-                   {KW_EXACT, P_VALUE},
-                   {KW_CASE, C_VALUE},
-                   {KW_RANK, C_VALUE},
-                   {KW_FREETEXT, C_VALUE},
-                   {KW_SCOPE, SCOPE_VALUE}});
+    detail::TagTable tags(kept_->findIn);
     // The end of the list is checked only after every callback has been made.
     const TOKEN end = ParseTagList(tags);
 

@@ -7,8 +7,7 @@ using namespace tokens;
 
 void CParser::Parse(IFriendsIn& sink) {
     ParseHeader(KW_FRIENDS, KW_INPUT);
-    TagMap tags;
-    Declare(tags, {{KW_USER, NUMBER}, {KW_PWD, STRING}});
+    detail::TagTable tags(kept_->credentials);
     const TOKEN end = ParseTagList(tags);
     const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
     sink.OnUser(Retrieve(tags, KW_USER), pwd);

@@ -7,20 +7,14 @@ using namespace tokens;
 
 // Reads the tags of one host record into `host`; the caller has consumed "(".
 TOKEN CParser::ParseHostTags(CHostInfo& host, bool& online) {
-    TagMap tags;
-    Declare(tags, {{KW_ID, NUMBER},
-                   {KW_HOST, WSTRING},
-                   {KW_PORT, NUMBER},
-                   {KW_ADDRESS, STRING},
-                   {KW_ONLINE, C_VALUE},
-                   {KW_USER, WSTRING},
-                   {KW_NICK, WSTRING}});
+    detail::TagTable tags(kept_->host);
     const TOKEN next = ParseTagList(tags);
     host.id = Retrieve(tags, KW_ID);
-    host.host = RetrieveW(tags, KW_HOST, detail::kNoWideText);
+    TakeW(tags, KW_HOST, detail::kNoWideText, host.host);
     host.port = static_cast<unsigned short>(Retrieve(tags, KW_PORT, std::uint64_t{0}));
-    host.user = RetrieveW(tags, KW_USER, detail::kNoWideText);
-    host.nick = RetrieveW(tags, KW_NICK, detail::kNoWideText);
+    TakeW(tags, KW_USER, detail::kNoWideText, host.user);
+    TakeW(tags, KW_NICK, detail::kNoWideText, host.nick);
+    host.address.clear();
     ParseAddressVect(RetrieveA(tags, KW_ADDRESS, ""), host.address);
     online = detail::IsYes(Retrieve(tags, KW_ONLINE, C_YES));
     return next;
@@ -30,10 +24,10 @@ TOKEN CParser::ParseHostTags(CHostInfo& host, bool& online) {
 TOKEN CParser::ParseHostList(IHost& sink) {
     TOKEN token = Next();
     while (token == LPAREN) {
-        CHostInfo host;
+        const detail::Lease<CHostInfo> host(kept_->hostRecord);
         bool online = true;
-        const TOKEN end = ParseHostTags(host, online);
-        sink.OnHost(online, host);
+        const TOKEN end = ParseHostTags(*host, online);
+        sink.OnHost(online, *host);
         ExpectToken(end, RPAREN);
         token = Next();
     }
@@ -45,16 +39,16 @@ TOKEN CParser::ParseHostList(IHost& sink) {
 TOKEN CParser::ParseHostList(IFindOut& sink) {
     TOKEN token = Next();
     while (token == LPAREN) {
-        CHostInfo host;
+        const detail::Lease<CHostInfo> host(kept_->hostRecord);
         bool online = true;
-        token = ParseHostTags(host, online);
+        token = ParseHostTags(*host, online);
         ExpectToken(token, LBRACKET);
-        static_cast<IHost&>(sink).OnHost(online, host);
+        static_cast<IHost&>(sink).OnHost(online, *host);
         while (token == LBRACKET) {
-            CFileInfo record;
-            ExpectToken(ParseFile(record, FILE_PLUS), RBRACKET);
+            const detail::Lease<CFileInfo> record(kept_->file);
+            ExpectToken(ParseFile(*record, FILE_PLUS), RBRACKET);
             token = Next();
-            static_cast<IFile&>(sink).OnFile(FILE_PLUS, record);
+            static_cast<IFile&>(sink).OnFile(FILE_PLUS, *record);
         }
         ExpectToken(token, RPAREN);
         token = Next();

@@ -1,24 +1,17 @@
 #include "cmds/parser/parser.h"
 
+#include <memory>
+
+#include "cmds/parser/parser_internal.h"
+
 #include "cmds/tokens/raise_internal.h"
 
 namespace cmds {
 
 using tokens::TOKEN;
 
-CParser::TagValue& CParser::TagValue::operator=(const TagValue& other) {
-    wide = other.wide;
-    narrow = other.narrow;
-    number = other.number;
-    mtype = other.mtype;
-    ptype = other.ptype;
-    ctype = other.ctype;
-    scope = other.scope;
-    ++count;
-    return *this;
-}
-
-CParser::CParser(CLexerStream& source) : lexer_(source) {}
+CParser::CParser(CLexerStream& source)
+    : lexer_(source), kept_(std::make_unique<detail::ReadState>()) {}
 
 CParser::~CParser() = default;
 
@@ -48,63 +41,72 @@ void CParser::ExpectToken(TOKEN read, TOKEN expected) {
     }
 }
 
-void CParser::Declare(TagMap& tags, std::initializer_list<TagDecl> decls) {
-    for (const TagDecl& decl : decls) {
-        tags.emplace(decl.tag, std::make_pair(decl.kind, TagValue()));
-    }
-}
-
-TOKEN CParser::ParseTag(TOKEN& tag, std::pair<TOKEN, TagValue>& value) {
-    tag = Next();
-    if (tag == tokens::END_OF_INPUT) {
-        detail::ThrowSyntaxError();
-    }
-    const TOKEN separator = Next();
-    if (separator != tokens::COLON) {
-        return separator;
-    }
-    value.first = Next();
-    TagValue& field = value.second;
-    switch (value.first) {
-        case tokens::NUMBER:
-            lexer_.GetNumber(field.number);
-            break;
-        case tokens::STRING:
-            lexer_.GetString(field.narrow);
-            break;
-        case tokens::WSTRING:
-            lexer_.GetWString(field.wide);
-            break;
-        case tokens::M_VALUE:
-            lexer_.GetMType(field.mtype);
-            break;
-        case tokens::P_VALUE:
-            lexer_.GetPType(field.ptype);
-            break;
-        case tokens::C_VALUE:
-            lexer_.GetCType(field.ctype);
-            break;
-        case tokens::SCOPE_VALUE:
-            lexer_.GetScopeType(field.scope);
-            break;
-        default:
-            detail::ThrowSyntaxError();
-    }
-    return Next();
-}
-
+// Each tag is read as key, ":", value and the token after it, and only then checked against
+// the list's table: an undeclared key or a value of the wrong kind is rejected after that
+// fourth token. The value is copied before the fourth token can replace it in the lexer.
 TOKEN CParser::ParseTagList(TagMap& tags) {
     for (;;) {
-        TOKEN tag = tokens::NO_TOKEN;
-        std::pair<TOKEN, TagValue> value(tokens::NO_TOKEN, TagValue());
-        const TOKEN next = ParseTag(tag, value);
-        const auto entry = tags.find(tag);
-        if (entry == tags.end() || entry->second.first != value.first) {
+        const TOKEN tag = Next();
+        if (tag == tokens::END_OF_INPUT) {
             detail::ThrowSyntaxError();
         }
-        entry->second.second = value.second;
+        if (Next() != tokens::COLON) {
+            detail::ThrowSyntaxError();
+        }
+        const TOKEN kind = Next();
+        if (kind < tokens::NUMBER || kind > tokens::SCOPE_VALUE) {
+            detail::ThrowSyntaxError();
+        }
+        TagValue* value = tags.Find(tag);
+        const bool accepted = value != nullptr && value->kind == kind;
+        if (accepted) {
+            CopyValue(*value);
+        }
+        const TOKEN next = Next();
+        if (!accepted) {
+            detail::ThrowSyntaxError();
+        }
+        ++value->count;
         if (next != tokens::COMMA) {
             return next;
+        }
+    }
+}
+
+void CParser::CopyValue(TagValue& value) {
+    switch (value.kind) {
+        case tokens::NUMBER:
+            lexer_.GetNumber(value.number);
+            break;
+        case tokens::STRING:
+            lexer_.GetString(value.narrow);
+            break;
+        case tokens::WSTRING:
+            lexer_.GetWString(value.wide);
+            break;
+        case tokens::M_VALUE: {
+            tokens::M_TYPE_ENUM word = tokens::M_NONE;
+            lexer_.GetMType(word);
+            value.word = word;
+            break;
+        }
+        case tokens::P_VALUE: {
+            tokens::P_TYPE_ENUM word = tokens::P_NONE;
+            lexer_.GetPType(word);
+            value.word = word;
+            break;
+        }
+        case tokens::C_VALUE: {
+            tokens::C_TYPE_ENUM word = tokens::C_NONE;
+            lexer_.GetCType(word);
+            value.word = word;
+            break;
+        }
+        default: {
+            tokens::SCOPE_TYPE_ENUM word = tokens::SCOPE_NONE;
+            lexer_.GetScopeType(word);
+            value.word = word;
+            break;
         }
     }
 }
@@ -124,11 +126,11 @@ TOKEN CParser::ParseNumber(std::uint64_t& value) {
 }
 
 CParser::TagValue& CParser::Find(TagMap& tags, TOKEN tag) {
-    const auto entry = tags.find(tag);
-    if (entry == tags.end()) {
+    TagValue* value = tags.Find(tag);
+    if (value == nullptr) {
         detail::ThrowRuntimeError();
     }
-    return entry->second.second;
+    return *value;
 }
 
 CParser::TagValue& CParser::Single(TagValue& value) {
@@ -150,22 +152,30 @@ std::uint64_t CParser::Retrieve(TagMap& tags, TOKEN tag, std::uint64_t def) {
 // An enumeration default of 0 (the "none" value) marks the tag as mandatory.
 tokens::M_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::M_TYPE_ENUM def) {
     TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::M_NONE ? def : Single(value).mtype;
+    return value.count == 0 && def != tokens::M_NONE
+               ? def
+               : static_cast<tokens::M_TYPE_ENUM>(Single(value).word);
 }
 
 tokens::P_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::P_TYPE_ENUM def) {
     TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::P_NONE ? def : Single(value).ptype;
+    return value.count == 0 && def != tokens::P_NONE
+               ? def
+               : static_cast<tokens::P_TYPE_ENUM>(Single(value).word);
 }
 
 tokens::C_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::C_TYPE_ENUM def) {
     TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::C_NONE ? def : Single(value).ctype;
+    return value.count == 0 && def != tokens::C_NONE
+               ? def
+               : static_cast<tokens::C_TYPE_ENUM>(Single(value).word);
 }
 
 tokens::SCOPE_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::SCOPE_TYPE_ENUM def) {
     TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::SCOPE_NONE ? def : Single(value).scope;
+    return value.count == 0 && def != tokens::SCOPE_NONE
+               ? def
+               : static_cast<tokens::SCOPE_TYPE_ENUM>(Single(value).word);
 }
 
 // A null default marks a string tag as mandatory; an absent optional one takes the default.
@@ -185,6 +195,20 @@ const wstring& CParser::RetrieveW(TagMap& tags, TOKEN tag, const unsigned short*
         return value.wide;
     }
     return Single(value).wide;
+}
+
+// RetrieveW for a value that goes into a record: it is swapped in rather than copied.
+void CParser::TakeW(TagMap& tags, TOKEN tag, const unsigned short* def, wstring& target) {
+    TagValue& value = Find(tags, tag);
+    if (value.count == 0 && def != nullptr) {
+        if (*def == 0) {
+            target.clear();
+        } else {
+            target.assign(def);
+        }
+        return;
+    }
+    target.swap(Single(value).wide);
 }
 
 }  // namespace cmds

@@ -3,10 +3,8 @@
 #define CMDS_PARSER_PARSER_H
 
 #include <cstdint>
-#include <initializer_list>
-#include <map>
+#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "cmds/export.h"
@@ -17,6 +15,12 @@
 #include "cmds/tokens/tokens.h"
 
 namespace cmds {
+
+namespace detail {
+class TagMap;
+struct TagValue;
+struct ReadState;
+}  // namespace detail
 
 // Reads commands in sequence from one source. The host calls the Parse overload of the command
 // it expects next; Parse reads that command up to and including its ";", making each callback
@@ -49,35 +53,15 @@ public:
     void Parse(IFriendsOut& sink);
 
 private:
-    // One parsed value of any kind. Assignment copies the value fields and counts one more
-    // occurrence in the target, which is how repeated tags are found.
-    struct TagValue {
-        wstring wide;
-        std::string narrow;
-        std::uint64_t number = 0;
-        tokens::M_TYPE_ENUM mtype = tokens::M_NONE;
-        tokens::P_TYPE_ENUM ptype = tokens::P_NONE;
-        tokens::C_TYPE_ENUM ctype = tokens::C_NONE;
-        tokens::SCOPE_TYPE_ENUM scope = tokens::SCOPE_NONE;
-        std::int32_t count = 0;
-
-        TagValue() = default;
-        TagValue(const TagValue&) = default;
-        TagValue& operator=(const TagValue& other);
-    };
-    // Tag -> (declared value kind, value).
-    using TagMap = std::map<tokens::TOKEN, std::pair<tokens::TOKEN, TagValue>>;
-    struct TagDecl {
-        tokens::TOKEN tag;
-        tokens::TOKEN kind;
-    };
+    // Tag tables and values, see parser_internal.h.
+    using TagMap = detail::TagMap;
+    using TagValue = detail::TagValue;
 
     tokens::TOKEN Next();
     void ParseHeader(tokens::TOKEN verb, tokens::TOKEN direction);
     void Match(const tokens::TOKEN* read, const tokens::TOKEN* expected, int count);
-    static void Declare(TagMap& tags, std::initializer_list<TagDecl> decls);
-    tokens::TOKEN ParseTag(tokens::TOKEN& tag, std::pair<tokens::TOKEN, TagValue>& value);
     tokens::TOKEN ParseTagList(TagMap& tags);
+    void CopyValue(TagValue& value);
     tokens::TOKEN ParseTag(tokens::TOKEN key, std::uint64_t& value);
     tokens::TOKEN ParseNumber(std::uint64_t& value);
     static void ExpectToken(tokens::TOKEN read, tokens::TOKEN expected);
@@ -90,6 +74,7 @@ private:
     tokens::SCOPE_TYPE_ENUM Retrieve(TagMap& tags, tokens::TOKEN tag, tokens::SCOPE_TYPE_ENUM def);
     const std::string& RetrieveA(TagMap& tags, tokens::TOKEN tag, const char* def);
     const wstring& RetrieveW(TagMap& tags, tokens::TOKEN tag, const unsigned short* def);
+    void TakeW(TagMap& tags, tokens::TOKEN tag, const unsigned short* def, wstring& target);
     static TagValue& Find(TagMap& tags, tokens::TOKEN tag);
     static TagValue& Single(TagValue& value);
 
@@ -106,6 +91,9 @@ private:
     static void ParseAddressVect(const std::string& text, std::vector<std::string>& addresses);
 
     CLexer lexer_;
+    // The tag tables and records, kept from one list and one record to the next so that
+    // reading allocates nothing per record once their strings have grown to fit.
+    std::unique_ptr<detail::ReadState> kept_;
 };
 
 }  // namespace cmds

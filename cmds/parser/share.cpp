@@ -7,8 +7,7 @@ using namespace tokens;
 
 void CParser::Parse(IShareIn& sink) {
     ParseHeader(KW_SHARE, KW_INPUT);
-    TagMap tags;
-    Declare(tags, {{KW_USER, NUMBER}, {KW_PWD, STRING}});
+    detail::TagTable tags(kept_->credentials);
     ExpectToken(ParseTagList(tags), LBRACE);
 
     const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
@@ -27,8 +26,7 @@ void CParser::Parse(IShareOut& sink) {
     if (token == LBRACE) {
         token = Next();
         while (token == LBRACKET) {
-            TagMap tags;
-            Declare(tags, {{KW_ERROR, NUMBER}, {KW_FOLDER, NUMBER}, {KW_ID, NUMBER}});
+            detail::TagTable tags(kept_->shareOutFile);
             ExpectToken(ParseTagList(tags), RBRACKET);
             const std::uint64_t folder = Retrieve(tags, KW_FOLDER);
             const auto id = static_cast<std::uint32_t>(Retrieve(tags, KW_ID));

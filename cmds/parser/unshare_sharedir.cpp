@@ -8,8 +8,7 @@ using namespace tokens;
 // A request about one folder: OnUser is made before the folder is fetched.
 void CParser::ParseFolderRequest(IUser& sink, TOKEN verb, std::uint64_t& folder) {
     ParseHeader(verb, KW_INPUT);
-    TagMap tags;
-    Declare(tags, {{KW_USER, NUMBER}, {KW_PWD, STRING}, {KW_FOLDER, NUMBER}});
+    detail::TagTable tags(kept_->folderRequest);
     ExpectToken(ParseTagList(tags), SEMICOLON);
 
     const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
@@ -40,8 +39,7 @@ void CParser::Parse(IUnshareOut& sink) {
 
 void CParser::Parse(IShareDirOut& sink) {
     ParseHeader(KW_SHAREDIR, KW_OUTPUT);
-    TagMap tags;
-    Declare(tags, {{KW_ERROR, NUMBER}, {KW_FOLDER, NUMBER}});
+    detail::TagTable tags(kept_->shareDirOut);
     ExpectToken(ParseTagList(tags), SEMICOLON);
 
     sink.OnError(detail::ToErrorCode(Retrieve(tags, KW_ERROR)));

@@ -1,0 +1,49 @@
+// Callback sinks shared by every row: each folds what it receives into a checksum, so that no
+// row can skip work, and keeps nothing. Their operations are defined in their own file, so every
+// row makes a real virtual call per record.
+#ifndef CMDS_BENCH_SINKS_H
+#define CMDS_BENCH_SINKS_H
+
+#include <cstdint>
+#include <string>
+
+#include "cmds/cmds.h"
+
+namespace bench {
+
+struct Checksum {
+    std::uint64_t value = 0;
+    void Add(std::uint64_t v) { value = value * 31 + v; }
+};
+
+class FindSink : public cmds::IFindOut, public Checksum {
+public:
+    void OnError(tagERROR_CODE error) override;
+    void OnHost(bool online, const cmds::CHostInfo& host) override;
+    void OnFile(cmds::FILE_TYPE_ENUM kind, cmds::CFileInfo& record) override;
+};
+
+class ShareSink : public cmds::IShareIn, public Checksum {
+public:
+    void OnUser(std::uint64_t user, const std::string& pwd) override;
+    void OnFile(cmds::FILE_TYPE_ENUM kind, cmds::CFileInfo& record) override;
+};
+
+// One sink for every kind of small command.
+class SmallSink : public cmds::IConnectIn,
+                  public cmds::IAliveIn,
+                  public cmds::IAliveOut,
+                  public cmds::IShareDirOut,
+                  public Checksum {
+public:
+    void OnUser(std::uint64_t user, const std::string& pwd) override;
+    void OnConnectInHost(unsigned short port, const std::string& address,
+                         const cmds::wstring& host) override;
+    void OnConnectInFlags(bool browsable, bool httpproxy, bool socksproxy) override;
+    void OnError(tagERROR_CODE error) override;
+    void OnShareDirOut(std::uint64_t folder) override;
+};
+
+}  // namespace bench
+
+#endif
