@@ -1,4 +1,5 @@
-// The whole public interface of the cmds library and of its support functions.
+/// @file
+/// The whole public interface of the cmds library and of its support functions.
 #ifndef CMDS_CMDS_H
 #define CMDS_CMDS_H
 

@@ -1,4 +1,5 @@
-// Marks the symbols that the cmds library exports; everything else stays hidden.
+/// @file
+/// Marks the symbols that the cmds library exports; everything else stays hidden.
 #ifndef CMDS_EXPORT_H
 #define CMDS_EXPORT_H
 

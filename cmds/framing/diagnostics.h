@@ -1,4 +1,5 @@
-// Helpers for reporting a failed read to a person: the error's name and where reading stopped.
+/// @file
+/// Helpers for reporting a failed read to a person: the error's name and where reading stopped.
 #ifndef CMDS_FRAMING_DIAGNOSTICS_H
 #define CMDS_FRAMING_DIAGNOSTICS_H
 
@@ -11,24 +12,24 @@
 
 namespace cmds {
 
-// "lexical error", "syntax error", "semantic error", "runtime error", "deadlock error" or
-// "cancel error" by the error's code; "unknown error" for any other code.
+/// "lexical error", "syntax error", "semantic error", "runtime error", "deadlock error" or
+/// "cancel error" by the error's code; "unknown error" for any other code.
 CMDS_API const char* GetErrorName(const CCmdError& error);
 
-// A place in a text: `offset` bytes from its start, on line `line` at column `column`. Lines
-// and columns count from 1; a line ends after each line feed; a column is one byte.
+/// A place in a text: `offset` bytes from its start, on line `line` at column `column`. Lines
+/// and columns count from 1; a line ends after each line feed; a column is one byte.
 struct CTextPosition {
     std::size_t offset = 0;
     std::size_t line = 1;
     std::size_t column = 1;
 };
 
-// The place of byte `offset` of `text`; an offset beyond the text is taken as its length.
+/// The place of byte `offset` of `text`; an offset beyond the text is taken as its length.
 CMDS_API CTextPosition LocateOffset(std::string_view text, std::size_t offset);
 
-// Where reading stopped in `source`, which reads `text` from its start (for a feed stream, what
-// GetData returns): the last byte the source handed out, or the end of `text` once the source
-// has met its end. Call it after Parse or GetNextToken threw, before reading on.
+/// Where reading stopped in `source`, which reads `text` from its start (for a feed stream, what
+/// GetData returns): the last byte the source handed out, or the end of `text` once the source
+/// has met its end. Call it after Parse or GetNextToken threw, before reading on.
 CMDS_API CTextPosition GetStopPosition(CLexerStreamBase& source, std::string_view text);
 
 }  // namespace cmds

@@ -1,4 +1,5 @@
-// Writers of the command language onto a narrow output stream.
+/// @file
+/// Writers of the command language onto a narrow output stream.
 #ifndef CMDS_GENERATOR_GENERATOR_H
 #define CMDS_GENERATOR_GENERATOR_H
 
@@ -15,9 +16,9 @@
 
 namespace cmds {
 
-// Writes commands onto a stream that the caller owns; it never flushes or closes it. Writers
-// make no checks and throw nothing of their own. A command with lists is written by its Begin
-// writer, one writer per record and its End writer, in that order.
+/// Writes commands onto a stream that the caller owns; it never flushes or closes it. Writers
+/// make no checks and throw nothing of their own. A command with lists is written by its Begin
+/// writer, one writer per record and its End writer, in that order.
 class CMDS_API CGenerator {
 public:
     explicit CGenerator(std::ostream& out);
@@ -26,55 +27,55 @@ public:
     CGenerator(const CGenerator&) = delete;
     CGenerator& operator=(const CGenerator&) = delete;
 
-    // The stream's write position; 4294967295 when the stream reports failure.
+    /// The stream's write position; 4294967295 when the stream reports failure.
     std::uint32_t GetLength() const;
 
-    // CONNECT
+    /// CONNECT
     void GenerateConnectIn(std::uint64_t user, const wstring& pwd, const std::string& address,
                            unsigned short port, const wstring& host, bool browsable, bool httpproxy,
                            bool socksproxy);
     void GenerateConnectOut(tagERROR_CODE error, std::uint64_t file);
 
-    // DISCONNECT and ALIVE
+    /// DISCONNECT and ALIVE
     void GenerateDisconnectIn(std::uint64_t user, const wstring& pwd);
     void GenerateDisconnectOut(tagERROR_CODE error);
     void GenerateAliveIn(std::uint64_t user, const wstring& pwd);
     void GenerateAliveOut(tagERROR_CODE error);
 
-    // File records: without a marker (on a line of its own when `indent`), or with the marker
-    // of `kind` on a line of its own (key-only unless FILE_PLUS).
+    /// File records: without a marker (on a line of its own when `indent`), or with the marker
+    /// of `kind` on a line of its own (key-only unless FILE_PLUS).
     void GenerateFile(const CFileInfo& record, bool indent);
     void GenerateFile(FILE_TYPE_ENUM kind, const CFileInfo& record);
 
-    // SHARE
+    /// SHARE
     void GenerateShareInBegin(std::uint64_t user, const wstring& pwd);
     void GenerateShareInEnd();
     void GenerateShareOutBegin(tagERROR_CODE error);
     void GenerateShareOutFile(tagERROR_CODE error, std::uint32_t id, std::uint64_t folder);
     void GenerateShareOutEnd();
 
-    // UNSHARE and SHAREDIR
+    /// UNSHARE and SHAREDIR
     void GenerateUnShareIn(std::uint64_t user, const wstring& pwd, std::uint64_t folder);
     void GenerateUnShareOut(tagERROR_CODE error);
     void GenerateShareDirIn(std::uint64_t user, const wstring& pwd, std::uint64_t folder);
     void GenerateShareDirOut(tagERROR_CODE error, std::uint64_t folder);
 
-    // DIRECTORY (files with GenerateFile(record, true))
+    /// DIRECTORY (files with GenerateFile(record, true))
     void GenerateDirectoryBegin(tagERROR_CODE error, const wstring& folder, std::uint64_t id);
     void GenerateSubDir(std::uint64_t folder, std::uint64_t id, const wstring& file,
                         bool isProtected);
     void GenerateSubDir(const CSubDirInfo& entry);
     void GenerateDirectoryEnd();
 
-    // Host records of FIND OUTPUT; the host's files go between the two calls.
+    /// Host records of FIND OUTPUT; the host's files go between the two calls.
     void GenerateHostBegin(std::uint64_t id, const wstring& host, const wstring& user,
                            const wstring& nick, const std::string& address, unsigned short port);
     void GenerateHostEnd();
-    // Appends each address followed by ";" to `text`, the form the `address` tag carries.
-    // Writes nothing to the stream.
+    /// Appends each address followed by ";" to `text`, the form the `address` tag carries.
+    /// Writes nothing to the stream.
     void GenerateAddressVect(const std::vector<std::string>& addresses, std::string& text);
 
-    // FIND
+    /// FIND
     void GenerateFindIn(const CFindIn& request);
     void GenerateFindIn(std::uint64_t user, const wstring& pwd, const wstring& keywords,
                         eExact exact, eMatch match, bool isCase, bool rank, bool freetext,
@@ -82,7 +83,7 @@ public:
     void GenerateFindOutBegin(tagERROR_CODE error);
     void GenerateFindOutEnd();
 
-    // FRIENDS
+    /// FRIENDS
     void GenerateFriendsInBegin(std::uint64_t user, const wstring& pwd);
     void GenerateFriend(std::uint64_t id);
     void GenerateFriend(std::uint64_t id, const wstring& host, const std::string& address,
@@ -113,41 +114,41 @@ private:
     void Put(const char* data, std::size_t size);
     void Flush(bool unwinding);
 
-    // Every public writer gathers what it writes and hands it to the stream's buffer in one
-    // piece, when the stream would do nothing else around a write: it is good, tied to no other
-    // stream and not unit-buffered. Otherwise each piece goes through the stream's write as it
-    // comes. See generator_internal.h.
+    /// Every public writer gathers what it writes and hands it to the stream's buffer in one
+    /// piece, when the stream would do nothing else around a write: it is good, tied to no other
+    /// stream and not unit-buffered. Otherwise each piece goes through the stream's write as it
+    /// comes. See generator_internal.h.
     class Batch;
 
     std::ostream& out_;
-    std::string pending_;  // storage of the gathered bytes not yet handed to the stream
+    std::string pending_;  ///< storage of the gathered bytes not yet handed to the stream
     std::size_t pendingSize_ = 0;
-    std::string converted_;  // the converted value of the string tag being written
-    int batchDepth_ = 0;     // writers calling writers gather into the outermost one
+    std::string converted_;  ///< the converted value of the string tag being written
+    int batchDepth_ = 0;     ///< writers calling writers gather into the outermost one
     bool batching_ = false;
 };
 
-// A generator that owns its output: a string stream whose text can be taken and cleared.
+/// A generator that owns its output: a string stream whose text can be taken and cleared.
 class CMDS_API CStrStmGenerator : private detail::OwnedStringStream, public CGenerator {
 public:
     CStrStmGenerator();
     ~CStrStmGenerator() override;
 
-    // Empties the text; the write position returns to 0.
+    /// Empties the text; the write position returns to 0.
     void Reset();
-    // A copy of the text written since construction or the last Reset.
+    /// A copy of the text written since construction or the last Reset.
     const std::string str();
-    // Number of bytes written since construction or the last Reset; 0 after a stream failure.
+    /// Number of bytes written since construction or the last Reset; 0 after a stream failure.
     std::uint32_t GetSize();
 };
 
-// Whole commands as text, written through a temporary CStrStmGenerator.
+/// Whole commands as text, written through a temporary CStrStmGenerator.
 CMDS_API std::string GenerateConnectIn(std::uint64_t user, const wstring& pwd,
                                        const std::string& address, unsigned short port,
                                        const wstring& host, bool browsable, bool httpproxy,
                                        bool socksproxy);
 CMDS_API std::string GenerateConnectOut(tagERROR_CODE error, std::uint64_t file);
-// A FRIENDS request with one short entry per id.
+/// A FRIENDS request with one short entry per id.
 CMDS_API std::string GenerateFriendIn(std::uint64_t user, const wstring& pwd,
                                       const std::vector<std::uint64_t>& ids);
 CMDS_API std::string GenerateFriendIn(std::uint64_t user, const wstring& pwd, std::uint64_t id);

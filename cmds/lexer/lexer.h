@@ -1,4 +1,5 @@
-// The tokeniser of the command language.
+/// @file
+/// The tokeniser of the command language.
 #ifndef CMDS_LEXER_LEXER_H
 #define CMDS_LEXER_LEXER_H
 
@@ -12,8 +13,8 @@
 
 namespace cmds {
 
-// Turns the bytes of a source into tokens and keeps the value of the last token of each kind.
-// The source is not owned and must outlive the lexer.
+/// Turns the bytes of a source into tokens and keeps the value of the last token of each kind.
+/// The source is not owned and must outlive the lexer.
 class CMDS_API CLexer {
 public:
     explicit CLexer(CLexerStreamBase& source);
@@ -22,15 +23,15 @@ public:
     CLexer(const CLexer&) = delete;
     CLexer& operator=(const CLexer&) = delete;
 
-    // Reads the next token. Throws CLexError when the bytes form none; the bytes read up to the
-    // fault stay consumed and the last token stays the one returned before. Errors of the
-    // source pass through.
+    /// Reads the next token. Throws CLexError when the bytes form none; the bytes read up to the
+    /// fault stay consumed and the last token stays the one returned before. Errors of the
+    /// source pass through.
     tokens::TOKEN GetNextToken();
 
-    // Copy the value when the last token is STRING (WSTRING); otherwise leave `out` untouched.
+    /// Copy the value when the last token is STRING (WSTRING); otherwise leave `out` untouched.
     bool GetString(std::string& out);
     bool GetWString(wstring& out);
-    // Always store the kept value of that kind; return whether the last token is of that kind.
+    /// Always store the kept value of that kind; return whether the last token is of that kind.
     bool GetNumber(std::uint64_t& out);
     bool GetMType(tokens::M_TYPE_ENUM& out);
     bool GetPType(tokens::P_TYPE_ENUM& out);
@@ -46,10 +47,10 @@ protected:
     tokens::TOKEN FindKeyword(const char* word);
 
 private:
-    // How the characters are taken: through the source's virtual operations, or in runs read
-    // in place from a string source or a feed stream (only for those exact classes, so that a
-    // subclass that overrides the character operations is always called). A source's class
-    // never changes, so it is looked up on the first token only.
+    /// How the characters are taken: through the source's virtual operations, or in runs read
+    /// in place from a string source or a feed stream (only for those exact classes, so that a
+    /// subclass that overrides the character operations is always called). A source's class
+    /// never changes, so it is looked up on the first token only.
     enum class SourceKind : std::uint8_t { kUnknown, kVirtual, kString, kFeed };
 
     template <typename Reader>
@@ -65,7 +66,7 @@ private:
     wstring wideValue_;
     std::string narrowValue_;
     std::uint64_t numberValue_ = 0;
-    // The bytes of the token being read, kept so that no token allocates a string of its own.
+    /// The bytes of the token being read, kept so that no token allocates a string of its own.
     std::string scratch_;
     SourceKind sourceKind_ = SourceKind::kUnknown;
 };

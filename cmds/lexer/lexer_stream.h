@@ -1,4 +1,5 @@
-// Character sources for the lexer: one byte at a time with one byte of push-back.
+/// @file
+/// Character sources for the lexer: one byte at a time with one byte of push-back.
 #ifndef CMDS_LEXER_LEXER_STREAM_H
 #define CMDS_LEXER_LEXER_STREAM_H
 
@@ -10,23 +11,23 @@
 
 namespace cmds {
 
-// Abstract character source. Destroy sources through their own class or CLexerStream.
+/// Abstract character source. Destroy sources through their own class or CLexerStream.
 class CMDS_API CLexerStreamBase {
 public:
     CLexerStreamBase(const CLexerStreamBase&) = delete;
     CLexerStreamBase& operator=(const CLexerStreamBase&) = delete;
 
-    // The next byte as 0 to 255, or -1 when there is none.
+    /// The next byte as 0 to 255, or -1 when there is none.
     virtual int GetNextChar() = 0;
-    // Gives back the byte that the last GetNextChar returned.
+    /// Gives back the byte that the last GetNextChar returned.
     virtual void PutBackChar(int c) = 0;
-    // True once a read has met the end of the source.
+    /// True once a read has met the end of the source.
     virtual bool IsEof() = 0;
-    // True once the source has failed beyond recovery.
+    /// True once the source has failed beyond recovery.
     virtual bool Bad() = 0;
-    // Read position in bytes from the start, or -1 when the source cannot tell.
+    /// Read position in bytes from the start, or -1 when the source cannot tell.
     virtual int GetPos() = 0;
-    // Moves the read position to `pos` bytes from the start.
+    /// Moves the read position to `pos` bytes from the start.
     virtual void SetPos(int pos) = 0;
 
 protected:
@@ -34,8 +35,8 @@ protected:
     ~CLexerStreamBase() = default;
 };
 
-// Reads a std::istream that the host owns and keeps alive. Once a read meets the end, every
-// further read gives -1 and put-back does nothing, until the host clears the stream's state.
+/// Reads a std::istream that the host owns and keeps alive. Once a read meets the end, every
+/// further read gives -1 and put-back does nothing, until the host clears the stream's state.
 class CMDS_API CLexerStream : public CLexerStreamBase {
 public:
     explicit CLexerStream(std::istream& stream);
@@ -54,14 +55,14 @@ private:
 
 class CLexer;
 
-// Reads its own copy of a string; later changes to the caller's string are not seen.
+/// Reads its own copy of a string; later changes to the caller's string are not seen.
 class CMDS_API CStrLexerStream : private detail::OwnedSourceStream, public CLexerStream {
 public:
     explicit CStrLexerStream(const std::string& text);
     ~CStrLexerStream() override;
 
 private:
-    // A lexer over a source of exactly this class scans the owned buffer in place.
+    /// A lexer over a source of exactly this class scans the owned buffer in place.
     friend class CLexer;
 };
 

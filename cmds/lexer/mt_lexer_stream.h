@@ -1,4 +1,5 @@
-// The feed stream: a character source that feeding threads fill while one thread reads it.
+/// @file
+/// The feed stream: a character source that feeding threads fill while one thread reads it.
 #ifndef CMDS_LEXER_MT_LEXER_STREAM_H
 #define CMDS_LEXER_MT_LEXER_STREAM_H
 
@@ -16,19 +17,19 @@ namespace detail {
 class FeedSync;
 }
 
-// One reading thread calls GetNextChar and PutBackChar; any thread may insert, abort and query.
-// A read waits at most two minutes for data (then CDeadlockError) and throws CCancelError once
-// the stream is aborted. Every byte inserted is kept for GetData.
+/// One reading thread calls GetNextChar and PutBackChar; any thread may insert, abort and query.
+/// A read waits at most two minutes for data (then CDeadlockError) and throws CCancelError once
+/// the stream is aborted. Every byte inserted is kept for GetData.
 class CMDS_API CMtLexerStream : private detail::OwnedSourceStream, public CLexerStream {
 public:
     CMtLexerStream();
     ~CMtLexerStream() override;
 
-    // Appends `length` bytes (NUL included) and wakes the reader, also when `length` is 0.
+    /// Appends `length` bytes (NUL included) and wakes the reader, also when `length` is 0.
     void InsertToStream(const char* data, std::uint32_t length);
-    // Marks the stream aborted for good. Does not wake a reader that is waiting for data.
+    /// Marks the stream aborted for good. Does not wake a reader that is waiting for data.
     void Abort();
-    // Copies every byte inserted so far, read or not, into `out`.
+    /// Copies every byte inserted so far, read or not, into `out`.
     void GetData(std::string& out);
 
     int GetNextChar() override;
@@ -39,18 +40,18 @@ public:
     void SetPos(int pos) override;
 
 protected:
-    // For tests that cannot wait two minutes: the reader's wait in milliseconds.
+    /// For tests that cannot wait two minutes: the reader's wait in milliseconds.
     explicit CMtLexerStream(std::uint32_t waitMilliseconds);
     std::uint32_t WaitMilliseconds() const { return waitMilliseconds_; }
 
 private:
-    // A lexer over a stream of exactly this class takes the pending characters in runs: one
-    // hold of the lock per run instead of one wait and one lock per character.
+    /// A lexer over a stream of exactly this class takes the pending characters in runs: one
+    /// hold of the lock per run instead of one wait and one lock per character.
     friend class CLexer;
-    // Takes the lock and, when characters are pending and readable, keeps it and sets
-    // [begin, end) to at most the pending count of them; otherwise releases it and returns false.
+    /// Takes the lock and, when characters are pending and readable, keeps it and sets
+    /// [begin, end) to at most the pending count of them; otherwise releases it and returns false.
     bool OpenRun(const char*& begin, const char*& end);
-    // Counts [begin, next) as read, as that many GetNextChar calls would, and releases the lock.
+    /// Counts [begin, next) as read, as that many GetNextChar calls would, and releases the lock.
     void CloseRun(const char* begin, const char* next);
 
     std::int32_t pending_ = 0;

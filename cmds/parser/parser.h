@@ -1,4 +1,5 @@
-// The reader of the command language: one Parse overload per command and direction.
+/// @file
+/// The reader of the command language: one Parse overload per command and direction.
 #ifndef CMDS_PARSER_PARSER_H
 #define CMDS_PARSER_PARSER_H
 
@@ -22,10 +23,10 @@ struct TagValue;
 struct ReadState;
 }  // namespace detail
 
-// Reads commands in sequence from one source. The host calls the Parse overload of the command
-// it expects next; Parse reads that command up to and including its ";", making each callback
-// as soon as its values are read. On a fault Parse throws one of the error types (callbacks
-// already made stay made); errors of the source and exceptions from callbacks pass through.
+/// Reads commands in sequence from one source. The host calls the Parse overload of the command
+/// it expects next; Parse reads that command up to and including its ";", making each callback
+/// as soon as its values are read. On a fault Parse throws one of the error types (callbacks
+/// already made stay made); errors of the source and exceptions from callbacks pass through.
 class CMDS_API CParser {
 public:
     explicit CParser(CLexerStream& source);
@@ -53,7 +54,7 @@ public:
     void Parse(IFriendsOut& sink);
 
 private:
-    // Tag tables and values, see parser_internal.h.
+    /// Tag tables and values, see parser_internal.h.
     using TagMap = detail::TagMap;
     using TagValue = detail::TagValue;
 
@@ -91,8 +92,8 @@ private:
     static void ParseAddressVect(const std::string& text, std::vector<std::string>& addresses);
 
     CLexer lexer_;
-    // The tag tables and records, kept from one list and one record to the next so that
-    // reading allocates nothing per record once their strings have grown to fit.
+    /// The tag tables and records, kept from one list and one record to the next so that
+    /// reading allocates nothing per record once their strings have grown to fit.
     std::unique_ptr<detail::ReadState> kept_;
 };
 

@@ -1,4 +1,5 @@
-// The error types that the lexer, the feed stream and the parser throw, by value.
+/// @file
+/// The error types that the lexer, the feed stream and the parser throw, by value.
 #ifndef CMDS_TOKENS_ERRORS_H
 #define CMDS_TOKENS_ERRORS_H
 
@@ -8,38 +9,38 @@
 
 namespace cmds {
 
-// Common base of every error; `code` tells the kinds apart (0 to 5, stable).
+/// Common base of every error; `code` tells the kinds apart (0 to 5, stable).
 struct CMDS_API CCmdError {
     std::int32_t code;
 };
 
-// The characters read start no token, or the input ends inside a quoted string. Code 0.
+/// The characters read start no token, or the input ends inside a quoted string. Code 0.
 struct CMDS_API CLexError : CCmdError {
     CLexError();
 };
 
-// Wrong header, a token the grammar does not allow, an undeclared tag or a value of the wrong
-// kind. Code 1.
+/// Wrong header, a token the grammar does not allow, an undeclared tag or a value of the wrong
+/// kind. Code 1.
 struct CMDS_API CSyntaxError : CCmdError {
     CSyntaxError();
 };
 
-// A required tag is absent, or a tag occurred more than once. Code 2.
+/// A required tag is absent, or a tag occurred more than once. Code 2.
 struct CMDS_API CSemanticError : CCmdError {
     CSemanticError();
 };
 
-// A tag was retrieved that the command did not declare; no input causes it. Code 3.
+/// A tag was retrieved that the command did not declare; no input causes it. Code 3.
 struct CMDS_API CRuntimeError : CCmdError {
     CRuntimeError();
 };
 
-// A feed stream waited longer than its time-out for characters. Code 4.
+/// A feed stream waited longer than its time-out for characters. Code 4.
 struct CMDS_API CDeadlockError : CCmdError {
     CDeadlockError();
 };
 
-// A character was read or put back after the feed stream was aborted. Code 5.
+/// A character was read or put back after the feed stream was aborted. Code 5.
 struct CMDS_API CCancelError : CCmdError {
     CCancelError();
 };

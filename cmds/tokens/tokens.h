@@ -1,4 +1,5 @@
-// The token vocabulary of the command language: token numbers, keyword texts and value words.
+/// @file
+/// The token vocabulary of the command language: token numbers, keyword texts and value words.
 #ifndef CMDS_TOKENS_TOKENS_H
 #define CMDS_TOKENS_TOKENS_H
 
@@ -7,17 +8,17 @@
 
 #include "cmds/export.h"
 
-// Result code of the host side. The library carries it as a signed 32-bit number and names none
-// of its values.
+/// Result code of the host side. The library carries it as a signed 32-bit number and names none
+/// of its values.
 enum tagERROR_CODE : std::int32_t {};
 
 namespace tokens {
 
-// Token numbers; they are part of the interface (CLexer::GetNextToken returns them).
+/// Token numbers; they are part of the interface (CLexer::GetNextToken returns them).
 enum TOKEN : std::int32_t {
     END_OF_INPUT = -1,
     NO_TOKEN = 0,
-    // Keywords: verbs, directions and tag names.
+    /// Keywords: verbs, directions and tag names.
     KW_INPUT = 1,
     KW_OUTPUT = 2,
     KW_CONNECT = 3,
@@ -66,7 +67,7 @@ enum TOKEN : std::int32_t {
     KW_BROWSABLE = 46,
     KW_HTTPPROXY = 47,
     KW_SOCKSPROXY = 48,
-    // Punctuation, one character each.
+    /// Punctuation, one character each.
     COLON = 49,
     COMMA = 50,
     LBRACE = 51,
@@ -81,7 +82,7 @@ enum TOKEN : std::int32_t {
     PLUS = 60,
     MINUS = 61,
     STAR = 62,
-    // Value tokens; the lexer keeps the value for retrieval.
+    /// Value tokens; the lexer keeps the value for retrieval.
     NUMBER = 63,
     STRING = 64,
     WSTRING = 65,
@@ -105,19 +106,19 @@ enum SCOPE_TYPE_ENUM : std::int32_t {
 
 namespace cmds {
 
-// A wide string: a sequence of 16-bit code units.
+/// A wide string: a sequence of 16-bit code units.
 using wstring = std::basic_string<unsigned short>;
 
-// Sizes of the name tables, entry 0 (the empty text) included.
+/// Sizes of the name tables, entry 0 (the empty text) included.
 inline constexpr int kKeywordCount = 63;
 inline constexpr int kMTypeCount = 4;
 inline constexpr int kPTypeCount = 5;
 inline constexpr int kCTypeCount = 3;
 inline constexpr int kScopeTypeCount = 4;
 
-// Text of a keyword or punctuation token (0 to 62; -1 gives "*"), or null for any other value.
+/// Text of a keyword or punctuation token (0 to 62; -1 gives "*"), or null for any other value.
 CMDS_API const char* GetKeyword(tokens::TOKEN token);
-// Word of a value, or null outside its table; value 0 gives the empty text.
+/// Word of a value, or null outside its table; value 0 gives the empty text.
 CMDS_API const char* GetMType(tokens::M_TYPE_ENUM value);
 CMDS_API const char* GetPType(tokens::P_TYPE_ENUM value);
 CMDS_API const char* GetCType(tokens::C_TYPE_ENUM value);
