@@ -1,8 +1,12 @@
-// Reads workload (a) or (c) from a string source a number of times, for instruction counts:
+// Reads workload (a) or (c) from a string source, or writes workload (a) or (b), a number of
+// times, for instruction counts:
 //   valgrind --tool=callgrind --toggle-collect='bench::ReadWorkload*' cmds_bench_profile find 3
+//   valgrind --tool=callgrind --toggle-collect='bench::WriteWorkload*' ... write-find 3
+// The json-write-find and json-write-share modes write the same content with RapidJSON's Writer,
+// collected with --toggle-collect='bench::WriteJsonWorkload*'.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "sinks.h"
 #include "workloads.h"
@@ -39,22 +43,77 @@ namespace bench {
     return sink.value;
 }
 
+// One iteration of the writing rows: the generator and the JSON buffer are kept between calls,
+// as the benchmark keeps them between iterations.
+[[gnu::noinline]] std::uint64_t WriteWorkload(cmds::CStrStmGenerator& out, const FindReply* reply,
+                                              const ShareRequest* request, std::string& scratch) {
+    out.Reset();
+    if (reply != nullptr) {
+        Write(out, *reply, scratch);
+    } else {
+        Write(out, *request);
+    }
+    return out.GetSize();
+}
+
+[[gnu::noinline]] std::uint64_t WriteJsonWorkload(rapidjson::StringBuffer& buffer,
+                                                  const FindReply* reply,
+                                                  const ShareRequest* request) {
+    if (reply != nullptr) {
+        WriteJson(buffer, *reply);
+    } else {
+        WriteJson(buffer, *request);
+    }
+    return buffer.GetSize();
+}
+
 }  // namespace bench
 
 int main(int argc, char** argv) {
-    if (argc < 2 || (std::strcmp(argv[1], "find") != 0 && std::strcmp(argv[1], "small") != 0)) {
-        std::fprintf(stderr, "usage: %s find|small [repetitions]\n", argv[0]);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    const bool write = mode == "write-find" || mode == "write-share";
+    const bool jsonWrite = mode == "json-write-find" || mode == "json-write-share";
+    if (mode != "find" && mode != "small" && !write && !jsonWrite) {
+        std::fprintf(stderr,
+                     "usage: %s find|small|write-find|write-share|json-write-find|"
+                     "json-write-share [repetitions]\n",
+                     argv[0]);
         return 2;
     }
-    const bool find = std::strcmp(argv[1], "find") == 0;
     const int repetitions = argc > 2 ? std::atoi(argv[2]) : 1;
-    const std::string text = find ? bench::CommandText(bench::FindWorkload())
-                                  : bench::CommandText(bench::SmallWorkload());
     std::uint64_t sum = 0;
-    for (int i = 0; i < repetitions; ++i) {
-        sum += bench::ReadWorkload(text, find ? nullptr : &bench::SmallWorkload());
+    std::size_t bytes = 0;
+    if (write || jsonWrite) {
+        const bool find = mode == "write-find" || mode == "json-write-find";
+        const bench::FindReply* reply = find ? &bench::FindWorkload() : nullptr;
+        const bench::ShareRequest* request = find ? nullptr : &bench::ShareWorkload();
+        cmds::CStrStmGenerator out;
+        rapidjson::StringBuffer buffer;
+        std::string scratch;
+        // One write outside the collected functions first, so that the collected ones find their
+        // buffers grown, as the benchmark's iterations do.
+        if (find) {
+            bench::Write(out, *reply, scratch);
+            bench::WriteJson(buffer, *reply);
+        } else {
+            bench::Write(out, *request);
+            bench::WriteJson(buffer, *request);
+        }
+        for (int i = 0; i < repetitions; ++i) {
+            bytes = write ? bench::WriteWorkload(out, reply, request, scratch)
+                          : bench::WriteJsonWorkload(buffer, reply, request);
+            sum += bytes;
+        }
+    } else {
+        const bool find = mode == "find";
+        const std::string text = find ? bench::CommandText(bench::FindWorkload())
+                                      : bench::CommandText(bench::SmallWorkload());
+        for (int i = 0; i < repetitions; ++i) {
+            sum += bench::ReadWorkload(text, find ? nullptr : &bench::SmallWorkload());
+        }
+        bytes = text.size();
     }
-    std::printf("%s: %zu bytes, checksum %llu\n", argv[1], text.size(),
+    std::printf("%s: %zu bytes, checksum %llu\n", mode.c_str(), bytes,
                 static_cast<unsigned long long>(sum));
     return 0;
 }

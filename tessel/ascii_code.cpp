@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -41,8 +42,18 @@ bool ConvertStringToASCIIcode(const std::string& source, std::string& target) {
     const std::size_t n = source.size();
     const unsigned char* const in = reinterpret_cast<const unsigned char*>(source.data());
 
+    std::size_t first = 0;
+    while (first < n && kTables.plain[in[first]]) {
+        ++first;
+    }
+    // Most values (addresses, signatures) are plain throughout and are their own code.
+    if (first == n) {
+        target.assign(source);
+        return true;
+    }
+
     std::size_t size = n;
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = first; i < n; ++i) {
         if (!kTables.plain[in[i]])
             size += 2;
     }
@@ -50,7 +61,9 @@ bool ConvertStringToASCIIcode(const std::string& source, std::string& target) {
     target.clear();
     target.resize(size);
     char* out = &target[0];
-    for (std::size_t i = 0; i < n; ++i) {
+    std::memcpy(out, in, first);
+    out += first;
+    for (std::size_t i = first; i < n; ++i) {
         const unsigned char c = in[i];
         if (kTables.plain[c]) {
             *out++ = static_cast<char>(c);

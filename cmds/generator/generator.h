@@ -94,25 +94,30 @@ public:
 
 private:
     void Generate(const tokens::TOKEN* header, int count);
-    void Generate(tokens::TOKEN token);
-    void GenerateTag(tokens::TOKEN key, const wstring& value);
     void GenerateTag(tokens::TOKEN key, const std::string& value);
-    void GenerateTag(tokens::TOKEN key, std::uint64_t value);
     void GenerateTag(tokens::TOKEN key, tokens::M_TYPE_ENUM value);
     void GenerateTag(tokens::TOKEN key, tokens::P_TYPE_ENUM value);
     void GenerateTag(tokens::TOKEN key, tokens::C_TYPE_ENUM value);
     void GenerateTag(tokens::TOKEN key, tokens::SCOPE_TYPE_ENUM value);
-    void GenerateTagComma(tokens::TOKEN key, const wstring& value);
     void GenerateTagComma(tokens::TOKEN key, const std::string& value);
     void GenerateUser(std::uint64_t user, const wstring& pwd);
     void GenerateErrorTag(tagERROR_CODE error);
     void GenerateFlagTag(tokens::TOKEN key, bool value);
-    void GenerateBreak(int depth);
     void GenerateRecordBody(const CFileInfo& record, bool full);
-    void WriteText(const char* text);
-    void WriteText(const std::string& text);
-    void Put(const char* data, std::size_t size);
+    void GenerateWordTag(tokens::TOKEN key, const char* word);
+    void GrowPending(std::size_t size);
     void Flush(bool unwinding);
+
+    /// The pieces of every record, defined in generator_internal.h. Inline members are not
+    /// exported, so the writers call them directly rather than through the dynamic linker.
+    inline void Generate(tokens::TOKEN token);
+    inline void GenerateTag(tokens::TOKEN key, const wstring& value);
+    inline void GenerateTag(tokens::TOKEN key, std::uint64_t value);
+    inline void GenerateTagComma(tokens::TOKEN key, const wstring& value);
+    inline void GenerateBreak(int depth);
+    inline void GenerateConverted(tokens::TOKEN key, char quote);
+    inline char* Room(std::size_t size);
+    inline void EndPiece(char* end);
 
     /// Every public writer gathers what it writes and hands it to the stream's buffer in one
     /// piece, when the stream would do nothing else around a write: it is good, tied to no other
@@ -121,8 +126,12 @@ private:
     class Batch;
 
     std::ostream& out_;
-    std::string pending_;  ///< storage of the gathered bytes not yet handed to the stream
-    std::size_t pendingSize_ = 0;
+    /// Storage of the gathered bytes not yet handed to the stream, followed by room where the
+    /// next pieces are written; when not gathering, the room where each piece is written before
+    /// it goes to the stream.
+    std::string pending_;
+    char* next_;             ///< in pending_: where the next piece goes, after the gathered bytes
+    char* limit_;            ///< the end of pending_
     std::string converted_;  ///< the converted value of the string tag being written
     int batchDepth_ = 0;     ///< writers calling writers gather into the outermost one
     bool batching_ = false;

@@ -1,4 +1,6 @@
-// The name tables behind GetKeyword and the value-word functions, shared with the lexer.
+// The name tables behind GetKeyword and the value-word functions, shared with the lexer and the
+// generator. They are constant expressions so that the generator can build its padded key texts
+// from them at compile time.
 #ifndef CMDS_TOKENS_TABLES_INTERNAL_H
 #define CMDS_TOKENS_TABLES_INTERNAL_H
 
@@ -6,11 +8,21 @@
 
 namespace cmds::detail {
 
-extern const char* const kKeywordTexts[kKeywordCount];
-extern const char* const kMTypeTexts[kMTypeCount];
-extern const char* const kPTypeTexts[kPTypeCount];
-extern const char* const kCTypeTexts[kCTypeCount];
-extern const char* const kScopeTypeTexts[kScopeTypeCount];
+inline constexpr const char* kKeywordTexts[kKeywordCount] = {
+    "",          "INPUT",   "OUTPUT",   "CONNECT", "user",      "pwd",        "port",
+    "error",     "SHARE",   "folder",   "file",    "size",      "keywords",   "FIND",
+    "match",     "max",     "exact",    "host",    "address",   "DISCONNECT", "ext",
+    "author",    "subject", "manager",  "company", "comments",  "title",      "category",
+    "case",      "creator", "type",     "UNSHARE", "id",        "ALIVE",      "DIRECTORY",
+    "protected", "FRIENDS", "online",   "crc",     "MAP",       "CONTENTS",   "nick",
+    "SHAREDIR",  "rank",    "freetext", "scope",   "browsable", "httpproxy",  "socksproxy",
+    ":",         ",",       "{",        "}",       "(",         ")",          "[",
+    "]",         "'",       ";",        "\"",      "+",         "-",          "*",
+};
+inline constexpr const char* kMTypeTexts[kMTypeCount] = {"", "all", "any", "expression"};
+inline constexpr const char* kPTypeTexts[kPTypeCount] = {"", "on", "off", "begin", "end"};
+inline constexpr const char* kCTypeTexts[kCTypeCount] = {"", "yes", "no"};
+inline constexpr const char* kScopeTypeTexts[kScopeTypeCount] = {"", "global", "myself", "friend"};
 
 }  // namespace cmds::detail
 

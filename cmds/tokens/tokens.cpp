@@ -3,26 +3,6 @@
 #include "cmds/tokens/tables_internal.h"
 
 namespace cmds {
-namespace detail {
-
-const char* const kKeywordTexts[kKeywordCount] = {
-    "",          "INPUT",   "OUTPUT",   "CONNECT", "user",      "pwd",        "port",
-    "error",     "SHARE",   "folder",   "file",    "size",      "keywords",   "FIND",
-    "match",     "max",     "exact",    "host",    "address",   "DISCONNECT", "ext",
-    "author",    "subject", "manager",  "company", "comments",  "title",      "category",
-    "case",      "creator", "type",     "UNSHARE", "id",        "ALIVE",      "DIRECTORY",
-    "protected", "FRIENDS", "online",   "crc",     "MAP",       "CONTENTS",   "nick",
-    "SHAREDIR",  "rank",    "freetext", "scope",   "browsable", "httpproxy",  "socksproxy",
-    ":",         ",",       "{",        "}",       "(",         ")",          "[",
-    "]",         "'",       ";",        "\"",      "+",         "-",          "*",
-};
-const char* const kMTypeTexts[kMTypeCount] = {"", "all", "any", "expression"};
-const char* const kPTypeTexts[kPTypeCount] = {"", "on", "off", "begin", "end"};
-const char* const kCTypeTexts[kCTypeCount] = {"", "yes", "no"};
-const char* const kScopeTypeTexts[kScopeTypeCount] = {"", "global", "myself", "friend"};
-
-}  // namespace detail
-
 namespace {
 
 const char* Lookup(const char* const* table, int count, int value) {
