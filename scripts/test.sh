@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Every test: sets up, then builds and runs the suite in the debug, ASan+UBSan and TSan builds.
-# The debug build also installs the package and builds an outside project against it.
+# Every test: sets up, then builds and runs the suite in the debug, ASan+UBSan and TSan builds,
+# each of which also replays the fuzz corpus; prints the line and branch coverage of the library
+# by the suite and fails below 95 % of its lines; and, when clang is there, fuzzes every target
+# for 30 seconds. The debug build also installs the package and builds an outside project
+# against it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,3 +13,20 @@ for preset in debug asan tsan; do
     echo "=== $preset"
     cmake --workflow --preset "$preset"
 done
+
+echo "=== coverage"
+# Counters left by an earlier run would add to this one's.
+if [ -d build/coverage ]; then
+    find build/coverage -name '*.gcda' -delete
+fi
+cmake --workflow --preset coverage
+gcovr --root . --object-directory build/coverage --filter 'cmds/' --filter 'tessel/' \
+    --exclude-unreachable-branches --exclude-throw-branches --print-summary \
+    --fail-under-line 95
+
+if command -v clang++ >/dev/null; then
+    echo "=== fuzz, 30 seconds per target"
+    scripts/fuzz-soak.sh 30
+else
+    echo "=== fuzz: skipped, clang++ is not installed"
+fi
