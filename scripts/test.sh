@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Every test: sets up, then builds and runs the suite in the debug, ASan+UBSan and TSan builds,
 # each of which also replays the fuzz corpus; prints the line and branch coverage of the library
-# by the suite and fails below 95 % of its lines; and, when clang is there, fuzzes every target
-# for 30 seconds. The debug build also installs the package and builds an outside project
-# against it.
+# by the suite and fails below 95 % of its lines; builds the reference documentation, failing on
+# any Doxygen warning; and, when clang is there, fuzzes every target for 30 seconds. The debug
+# build also installs and packages the library and builds an outside project against it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +23,10 @@ cmake --workflow --preset coverage
 gcovr --root . --object-directory build/coverage --filter 'cmds/' --filter 'tessel/' \
     --exclude-unreachable-branches --exclude-throw-branches --print-summary \
     --fail-under-line 95
+
+echo "=== reference documentation (any Doxygen warning fails)"
+cmake --preset docs >/dev/null
+cmake --build --preset docs
 
 if command -v clang++ >/dev/null; then
     echo "=== fuzz, 30 seconds per target"
