@@ -20,9 +20,9 @@ if [ -d build/coverage ]; then
     find build/coverage -name '*.gcda' -delete
 fi
 cmake --workflow --preset coverage
-gcovr --root . --object-directory build/coverage --filter 'cmds/' --filter 'tessel/' \
+gcovr --root . --filter 'cmds/' --filter 'tessel/' \
     --exclude-unreachable-branches --exclude-throw-branches --print-summary \
-    --fail-under-line 95
+    --fail-under-line 95 build/coverage
 
 echo "=== reference documentation (any Doxygen warning fails)"
 cmake --preset docs >/dev/null

@@ -44,14 +44,13 @@ CFileInfo File(std::uint64_t folder, std::uint64_t id, std::u16string_view name,
 }
 
 struct WriterCase {
-    const char* name;
     std::function<void(CGenerator&)> write;
     std::string expected;
 };
 
 void ExpectWrites(const std::vector<WriterCase>& cases) {
     for (const WriterCase& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(c.expected);
         cmds::CStrStmGenerator generator;
         c.write(generator);
         EXPECT_EQ(generator.str(), c.expected);
@@ -61,43 +60,37 @@ void ExpectWrites(const std::vector<WriterCase>& cases) {
 TEST(GeneratorLayout, FlatCommands) {
     const std::string pwd = PwdTag(kPwd);
     ExpectWrites({
-        {"connect out", [](CGenerator& g) { g.GenerateConnectOut(kOk, 5); },
-         "CONNECT OUTPUT \r\n\terror:0,file:5;"},
-        {"connect out extremes", [](CGenerator& g) { g.GenerateConnectOut(kMinusTwo, kMax64); },
+        {[](CGenerator& g) { g.GenerateConnectOut(kMinusTwo, kMax64); },
          "CONNECT OUTPUT \r\n\terror:18446744073709551614,file:18446744073709551615;"},
-        {"disconnect out -1", [](CGenerator& g) { g.GenerateDisconnectOut(kMinusOne); },
+        {[](CGenerator& g) { g.GenerateDisconnectOut(kMinusOne); },
          "DISCONNECT OUTPUT \r\n\terror:18446744073709551615;"},
-        {"alive out", [](CGenerator& g) { g.GenerateAliveOut(kOk); },
-         "ALIVE OUTPUT \r\n\terror:0;"},
-        {"unshare out", [](CGenerator& g) { g.GenerateUnShareOut(tagERROR_CODE{7}); },
+        {[](CGenerator& g) { g.GenerateAliveOut(kOk); }, "ALIVE OUTPUT \r\n\terror:0;"},
+        {[](CGenerator& g) { g.GenerateUnShareOut(tagERROR_CODE{7}); },
          "UNSHARE OUTPUT \r\n\terror:7;"},
-        {"sharedir out", [](CGenerator& g) { g.GenerateShareDirOut(kOk, 12); },
+        {[](CGenerator& g) { g.GenerateShareDirOut(kOk, 12); },
          "SHAREDIR OUTPUT \r\n\terror:0,folder:12;"},
-        {"connect in",
-         [](CGenerator& g) { g.GenerateConnectIn(12, kPwd, "", 80, W(u"pc"), true, false, false); },
+        {[](CGenerator& g) { g.GenerateConnectIn(12, kPwd, "", 80, W(u"pc"), true, false, false); },
          "CONNECT INPUT \r\n\tuser:12," + pwd +
              ",host:'pc',port:80,browsable:yes,httpproxy:no,socksproxy:no;"},
-        {"connect in empty host, address, largest port",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateConnectIn(0, {}, "10.0.0.1:80;", 65535, {}, false, true, true);
          },
          "CONNECT INPUT \r\n\tuser:0," + PwdTag({}) +
              ",host:'',address:\"10.0.0.1:80;\",port:65535,browsable:no,httpproxy:yes,"
              "socksproxy:yes;"},
-        {"connect in converted values",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateConnectIn(1, kPwd, "a b", 1, W(u"\u00e9'"), false, false, false);
          },
          "CONNECT INPUT \r\n\tuser:1," + pwd +
              ",host:'\xC3\xA9\xC0\xA7',address:\"a%20b\",port:1,browsable:no,httpproxy:no,"
              "socksproxy:no;"},
-        {"disconnect in", [](CGenerator& g) { g.GenerateDisconnectIn(42, kPwd); },
+        {[](CGenerator& g) { g.GenerateDisconnectIn(42, kPwd); },
          "DISCONNECT INPUT \r\n\tuser:42," + pwd + ";"},
-        {"alive in largest user", [](CGenerator& g) { g.GenerateAliveIn(kMax64, kPwd); },
+        {[](CGenerator& g) { g.GenerateAliveIn(kMax64, kPwd); },
          "ALIVE INPUT \r\n\tuser:18446744073709551615," + pwd + ";"},
-        {"unshare in", [](CGenerator& g) { g.GenerateUnShareIn(42, kPwd, 3); },
+        {[](CGenerator& g) { g.GenerateUnShareIn(42, kPwd, 3); },
          "UNSHARE INPUT \r\n\tuser:42," + pwd + ",folder:3;"},
-        {"sharedir in", [](CGenerator& g) { g.GenerateShareDirIn(42, kPwd, 0); },
+        {[](CGenerator& g) { g.GenerateShareDirIn(42, kPwd, 0); },
          "SHAREDIR INPUT \r\n\tuser:42," + pwd + ",folder:0;"},
     });
 }
@@ -105,32 +98,23 @@ TEST(GeneratorLayout, FlatCommands) {
 TEST(GeneratorLayout, FileRecords) {
     CFileInfo report = File(3, 17, u"report.doc", 2048);
     report.title = W(u"Q3");
-    CFileInfo full = File(1, 2, u"f", 3);
-    full.ext = W(u"e");
-    full.keywords = W(u"k");
-    full.author = W(u"a");
-    full.subject = W(u"s");
-    full.manager = W(u"m");
-    full.company = W(u"co");
-    full.comments = W(u"cm");
-    full.title = W(u"t");
-    full.category = W(u"ca");
-    full.creator = W(u"cr");
-    full.type = W(u"ty");
+    // Every text set, in the order of the record's members.
+    const CFileInfo full{1,        W(u"f"),  W(u"e"),  W(u"k"),  W(u"a"),
+                         W(u"s"),  W(u"m"),  W(u"co"), W(u"cm"), W(u"t"),
+                         W(u"ca"), W(u"cr"), W(u"ty"), 3,        2};
     const std::string reportBody = "[folder:3,id:17,file:'report.doc',size:2048,title:'Q3']";
     ExpectWrites({
-        {"indented", [&](CGenerator& g) { g.GenerateFile(report, true); },
-         "\r\n\t\t\t" + reportBody},
-        {"not indented", [&](CGenerator& g) { g.GenerateFile(report, false); }, reportBody},
-        {"plus", [&](CGenerator& g) { g.GenerateFile(cmds::FILE_PLUS, report); },
+        {[&](CGenerator& g) { g.GenerateFile(report, true); }, "\r\n\t\t\t" + reportBody},
+        {[&](CGenerator& g) { g.GenerateFile(report, false); }, reportBody},
+        {[&](CGenerator& g) { g.GenerateFile(cmds::FILE_PLUS, report); },
          "\r\n\t\t\t+" + reportBody},
-        {"minus", [&](CGenerator& g) { g.GenerateFile(cmds::FILE_MINUS, report); },
+        {[&](CGenerator& g) { g.GenerateFile(cmds::FILE_MINUS, report); },
          "\r\n\t\t\t-[folder:3,id:17]"},
-        {"star", [&](CGenerator& g) { g.GenerateFile(cmds::FILE_STAR, full); },
+        {[&](CGenerator& g) { g.GenerateFile(cmds::FILE_STAR, full); },
          "\r\n\t\t\t*[folder:1,id:2]"},
-        {"no text set", [](CGenerator& g) { g.GenerateFile(CFileInfo{}, false); },
+        {[](CGenerator& g) { g.GenerateFile(CFileInfo{}, false); },
          "[folder:0,id:0,file:'',size:0]"},
-        {"every text set", [&](CGenerator& g) { g.GenerateFile(full, false); },
+        {[&](CGenerator& g) { g.GenerateFile(full, false); },
          "[folder:1,id:2,file:'f',ext:'e',size:3,keywords:'k',author:'a',subject:'s',"
          "manager:'m',company:'co',comments:'cm',title:'t',category:'ca',creator:'cr',"
          "type:'ty']"},
@@ -140,8 +124,7 @@ TEST(GeneratorLayout, FileRecords) {
 TEST(GeneratorLayout, ListCommands) {
     const std::string pwd = PwdTag(kPwd);
     ExpectWrites({
-        {"share in",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateShareInBegin(42, kPwd);
              g.GenerateFile(cmds::FILE_PLUS, File(1, 7, u"a.txt", 10));
              g.GenerateFile(cmds::FILE_MINUS, File(1, 8, u"b.txt", 20));
@@ -150,8 +133,7 @@ TEST(GeneratorLayout, ListCommands) {
          "SHARE INPUT \r\n\tuser:42," + pwd +
              "\r\n\t{\r\n\t\t(\r\n\t\t\t+[folder:1,id:7,file:'a.txt',size:10]"
              "\r\n\t\t\t-[folder:1,id:8]\r\n\t\t)\r\n\t};"},
-        {"share out",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateShareOutBegin(kOk);
              g.GenerateShareOutFile(kOk, 7, 1);
              g.GenerateShareOutFile(kMinusOne, 4294967295u, 1);
@@ -159,8 +141,7 @@ TEST(GeneratorLayout, ListCommands) {
          },
          "SHARE OUTPUT \r\n\terror:0\r\n\t{\r\n\t\t[error:0,folder:1,id:7]"
          "\r\n\t\t[error:18446744073709551615,folder:1,id:4294967295]\r\n\t};"},
-        {"directory",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateDirectoryBegin(kOk, W(u"Documents"), 5);
              g.GenerateSubDir(2, 9, W(u"Old"), true);
              g.GenerateFile(File(2, 17, u"a.txt", 10), true);
@@ -170,8 +151,7 @@ TEST(GeneratorLayout, ListCommands) {
          "DIRECTORY OUTPUT \r\n\terror:0,folder:'Documents',id:5\r\n\t\t(\r\n\t\t\t"
          "{folder:2,id:9,file:'Old',protected:yes}\r\n\t\t\t[folder:2,id:17,file:'a.txt',"
          "size:10]\r\n\t\t\t{folder:4,id:5,file:'',protected:no}\r\n\t\t);"},
-        {"find out",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateFindOutBegin(kOk);
              g.GenerateHostBegin(42, W(u"pc1"), {}, W(u"bob"), "10.0.0.1:80;", 80);
              g.GenerateFile(File(1, 7, u"a.txt", 10), true);
@@ -181,20 +161,17 @@ TEST(GeneratorLayout, ListCommands) {
          "FIND OUTPUT \r\n\terror:0\r\n\t{\r\n\t\t(id:42,host:'pc1',nick:'bob',"
          "address:\"10.0.0.1:80;\",port:80\r\n\t\t\t[folder:1,id:7,file:'a.txt',size:10]"
          "\r\n\t\t)\r\n\t};"},
-        {"find out without hosts",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateFindOutBegin(kOk);
              g.GenerateFindOutEnd();
          },
          "FIND OUTPUT \r\n\terror:0\r\n\t{\r\n\t};"},
-        {"host with user and nick, empty host and address",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateHostBegin(1, {}, W(u"u"), W(u"n"), "", 65535);
              g.GenerateHostEnd();
          },
          "\r\n\t\t(id:1,host:'',user:'u',nick:'n',address:\"\",port:65535\r\n\t\t)"},
-        {"friends in",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateFriendsInBegin(12, kPwd);
              g.GenerateFriend(5);
              g.GenerateFriend(9, W(u"pc9"), "b", 9, false);
@@ -203,8 +180,7 @@ TEST(GeneratorLayout, ListCommands) {
          "FRIENDS INPUT \r\n\tuser:12," + pwd +
              "\r\n\t{\r\n\t\t(id:5)\r\n\t\t(id:9,host:'pc9',address:\"b\",port:9,online:no)"
              "\r\n\t\t};"},
-        {"friends out",
-         [](CGenerator& g) {
+        {[](CGenerator& g) {
              g.GenerateFriendsOutBegin(kOk);
              g.GenerateFriend(5, W(u"pc1"), "10.0.0.1:80;", 80, true);
              g.GenerateFriend(6, {}, "", 0, false);
@@ -215,60 +191,52 @@ TEST(GeneratorLayout, ListCommands) {
     });
 }
 
+// Options are written between the flags and max only when named; a max of 0 is not written.
 TEST(GeneratorLayout, FindRequest) {
     const std::string head = "FIND INPUT \r\n\tuser:12," + PwdTag(kPwd) + ",\r\n\t";
-    ExpectWrites({
-        {"example",
-         [](CGenerator& g) {
-             g.GenerateFindIn(12, kPwd, W(u"blue sky"), cmds::eExactOff, cmds::eMatchAny, false,
-                              true, false, cmds::eScopeGlobal, 50);
-         },
-         head + "keywords:'blue sky',\r\n\tcase:no,rank:yes,freetext:no,scope:global,match:any,"
-                "exact:off,max:50;"},
-        {"lowest named options",
-         [](CGenerator& g) {
-             g.GenerateFindIn(12, kPwd, W(u"x"), cmds::eExactOn, cmds::eMatchAll, false, false,
-                              false, cmds::eScopeGlobal, 1);
-         },
-         head + "keywords:'x',\r\n\tcase:no,rank:no,freetext:no,scope:global,match:all,"
-                "exact:on,max:1;"},
-        {"highest named options, empty keywords",
-         [](CGenerator& g) {
-             g.GenerateFindIn(12, kPwd, {}, cmds::eExactEnd, cmds::eMatchExpression, true, true,
-                              true, cmds::eScopeFriend, 4294967295u);
-         },
-         head + "keywords:'',\r\n\tcase:yes,rank:yes,freetext:yes,scope:friend,"
-                "match:expression,exact:end,max:4294967295;"},
-        {"options past the named values, max 0",
-         [](CGenerator& g) {
-             g.GenerateFindIn(12, kPwd, W(u"x"), static_cast<cmds::eExact>(4),
-                              static_cast<cmds::eMatch>(3), false, false, false,
-                              static_cast<cmds::eScope>(3), 0);
-         },
-         head + "keywords:'x',\r\n\tcase:no,rank:no,freetext:no;"},
-        {"negative options",
-         [](CGenerator& g) {
-             g.GenerateFindIn(12, kPwd, W(u"x"), static_cast<cmds::eExact>(-1),
-                              static_cast<cmds::eMatch>(-1), false, false, false,
-                              static_cast<cmds::eScope>(-1), 0);
-         },
-         head + "keywords:'x',\r\n\tcase:no,rank:no,freetext:no;"},
-        {"from the request record",
-         [](CGenerator& g) {
-             cmds::CFindIn request;
-             request.user = 12;
-             request.pwd = kPwd;
-             request.keywords = W(u"k");
-             request.exact = cmds::eExactBegin;
-             request.match = cmds::eMatchAny;
-             request.isCase = true;
-             request.scope = cmds::eScopeMyself;
-             request.max = 7;
-             g.GenerateFindIn(request);
-         },
-         head + "keywords:'k',\r\n\tcase:yes,rank:no,freetext:no,scope:myself,match:any,"
-                "exact:begin,max:7;"},
-    });
+    const struct {
+        std::u16string_view keywords;
+        int exact, match;
+        bool isCase, rank, freetext;
+        int scope;
+        std::uint32_t max;
+        std::string options;
+    } cases[] = {
+        {u"blue sky", cmds::eExactOff, cmds::eMatchAny, false, true, false, cmds::eScopeGlobal, 50,
+         "keywords:'blue sky',\r\n\tcase:no,rank:yes,freetext:no,scope:global,match:any,exact:off,"
+         "max:50;"},
+        {u"x", cmds::eExactOn, cmds::eMatchAll, false, false, false, cmds::eScopeGlobal, 1,
+         "keywords:'x',\r\n\tcase:no,rank:no,freetext:no,scope:global,match:all,exact:on,max:1;"},
+        {u"", cmds::eExactEnd, cmds::eMatchExpression, true, true, true, cmds::eScopeFriend,
+         4294967295u,
+         "keywords:'',\r\n\tcase:yes,rank:yes,freetext:yes,scope:friend,match:expression,"
+         "exact:end,max:4294967295;"},
+        {u"k", cmds::eExactBegin, cmds::eMatchAny, true, false, false, cmds::eScopeMyself, 7,
+         "keywords:'k',\r\n\tcase:yes,rank:no,freetext:no,scope:myself,match:any,exact:begin,"
+         "max:7;"},
+        {u"x", 4, 3, false, false, false, 3, 0, "keywords:'x',\r\n\tcase:no,rank:no,freetext:no;"},
+        {u"x", -1, -1, false, false, false, -1, 0,
+         "keywords:'x',\r\n\tcase:no,rank:no,freetext:no;"},
+    };
+    for (const auto& c : cases) {
+        cmds::CFindIn request;
+        request.user = 12;
+        request.pwd = kPwd;
+        request.keywords = W(c.keywords);
+        request.exact = static_cast<cmds::eExact>(c.exact);
+        request.match = static_cast<cmds::eMatch>(c.match);
+        request.isCase = c.isCase;
+        request.rank = c.rank;
+        request.freetext = c.freetext;
+        request.scope = static_cast<cmds::eScope>(c.scope);
+        request.max = c.max;
+        cmds::CStrStmGenerator fromRecord, fromValues;
+        fromRecord.GenerateFindIn(request);
+        fromValues.GenerateFindIn(12, kPwd, request.keywords, request.exact, request.match,
+                                  c.isCase, c.rank, c.freetext, request.scope, c.max);
+        EXPECT_EQ(fromRecord.str(), head + c.options);
+        EXPECT_EQ(fromValues.str(), head + c.options);
+    }
 }
 
 TEST(GeneratorFreeFunctions, ReturnTheWholeCommand) {
@@ -290,44 +258,34 @@ TEST(StrStmGenerator, MeasuresAndResetsItsText) {
     const std::string connect = "CONNECT OUTPUT \r\n\terror:0,file:5;";
     cmds::CStrStmGenerator generator;
     EXPECT_EQ(generator.GetSize(), 0u);
-
     generator.GenerateAliveOut(kOk);
     generator.GenerateConnectOut(kOk, 5);
     EXPECT_EQ(generator.str(), alive + connect);
-    EXPECT_EQ(generator.str(), alive + connect);
+    EXPECT_EQ(generator.str(), alive + connect) << "reading the text leaves it in place";
     EXPECT_EQ(generator.GetSize(), alive.size() + connect.size());
     EXPECT_EQ(generator.GetLength(), alive.size() + connect.size());
-
     generator.Reset();
-    EXPECT_EQ(generator.str(), "");
     EXPECT_EQ(generator.GetSize(), 0u);
     EXPECT_EQ(generator.GetLength(), 0u);
-
     generator.GenerateConnectOut(kOk, 5);
     EXPECT_EQ(generator.str(), connect);
-    EXPECT_EQ(generator.GetSize(), connect.size());
 }
 
-TEST(Generator, AppendsToTheCallersStream) {
+TEST(Generator, AppendsToTheCallersStreamAndItsAddressText) {
     std::ostringstream out;
     out << "xy";
     CGenerator generator(out);
     generator.GenerateAliveOut(kOk);
     EXPECT_EQ(out.str(), "xyALIVE OUTPUT \r\n\terror:0;");
     EXPECT_EQ(generator.GetLength(), out.str().size());
-
+    std::string addresses = "x;";
+    generator.GenerateAddressVect({}, addresses);
+    generator.GenerateAddressVect({"a", "b"}, addresses);
+    EXPECT_EQ(addresses, "x;a;b;");
+    EXPECT_EQ(out.str().size(), generator.GetLength())
+        << "addresses go to the text, not the stream";
     out.setstate(std::ios_base::failbit);
     EXPECT_EQ(generator.GetLength(), 4294967295u);
-}
-
-TEST(Generator, AddressVectAppendsEachAddressWithSeparator) {
-    cmds::CStrStmGenerator generator;
-    std::string text = "x;";
-    generator.GenerateAddressVect({}, text);
-    EXPECT_EQ(text, "x;");
-    generator.GenerateAddressVect({"a", "b"}, text);
-    EXPECT_EQ(text, "x;a;b;");
-    EXPECT_EQ(generator.GetSize(), 0u);
 }
 
 // A buffer that takes `room` bytes and refuses the rest.
@@ -356,24 +314,17 @@ TEST(Generator, WritesTheSameBytesOnEveryKindOfStream) {
     const auto write = [](std::ostream& out) {
         CGenerator generator(out);
         generator.GenerateConnectOut(kOk, 5);
-        CFileInfo record = File(3, 17, u"report.doc", 2048);
-        record.title = W(u"Q3");
-        generator.GenerateFile(record, true);
+        generator.GenerateFile(File(3, 17, u"report.doc", 2048), true);
     };
-    std::ostringstream plain;
+    std::ostringstream plain, other, tied, unitBuffered, failed;
     write(plain);
-    const std::string full = plain.str();
-
-    std::ostringstream other;
-    std::ostringstream tied;
     tied.tie(&other);
-    write(tied);
-    EXPECT_EQ(tied.str(), full);
-    std::ostringstream unitBuffered;
     unitBuffered << std::unitbuf;
-    write(unitBuffered);
-    EXPECT_EQ(unitBuffered.str(), full);
-
+    failed.setstate(std::ios_base::failbit);
+    for (std::ostringstream* out : {&tied, &unitBuffered, &failed}) {
+        write(*out);
+        EXPECT_EQ(out->str(), out == &failed ? "" : plain.str());
+    }
     for (const bool pieceByPiece : {false, true}) {
         ShortBuffer buffer(40);
         std::ostream out(&buffer);
@@ -381,14 +332,9 @@ TEST(Generator, WritesTheSameBytesOnEveryKindOfStream) {
             out.tie(&other);
         }
         write(out);
-        EXPECT_EQ(buffer.taken, full.substr(0, 40));
+        EXPECT_EQ(buffer.taken, plain.str().substr(0, 40));
         EXPECT_TRUE(out.bad());
     }
-
-    std::ostringstream failed;
-    failed.setstate(std::ios_base::failbit);
-    write(failed);
-    EXPECT_EQ(failed.str(), "");
 }
 
 }  // namespace

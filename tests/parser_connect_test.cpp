@@ -37,25 +37,24 @@ TEST(ConnectInput, AcceptedForms) {
 TEST(ConnectInput, FaultsAndTheCallsMadeBeforeThem) {
     const std::string body = "pwd:sig,host:'pc',address:\"10.0.0.1\",port:80";
     CheckAll<ConnectIn>({
-        {"wrong verb", "CONNECT OUTPUT user:12," + body + ";", {"throws CSyntaxError"}},
-        {"wrong direction", "ALIVE INPUT user:12," + body + ";", {"throws CSyntaxError"}},
-        {"undeclared tag", "CONNECT INPUT user:12,file:1," + body + ";", {"throws CSyntaxError"}},
-        {"wrong kind", "CONNECT INPUT user:'12'," + body + ";", {"throws CSyntaxError"}},
-        {"value word as number", "CONNECT INPUT user:yes," + body + ";", {"throws CSyntaxError"}},
-        {"key without colon", "CONNECT INPUT user 12," + body + ";", {"throws CSyntaxError"}},
-        {"punctuation as value", "CONNECT INPUT user:," + body + ";", {"throws CSyntaxError"}},
-        {"empty body", "CONNECT INPUT ;", {"throws CSyntaxError"}},
-        {"end of input", "CONNECT INPUT user:12,", {"throws CSyntaxError"}},
-        {"no terminator", "CONNECT INPUT user:12," + body + "}", {"throws CSyntaxError"}},
+        {"wrong verb", "CONNECT OUTPUT user:12," + body + ";", {kSyntax}},
+        {"wrong direction", "ALIVE INPUT user:12," + body + ";", {kSyntax}},
+        {"undeclared tag", "CONNECT INPUT user:12,file:1," + body + ";", {kSyntax}},
+        {"wrong kind", "CONNECT INPUT user:'12'," + body + ";", {kSyntax}},
+        {"key without colon", "CONNECT INPUT user 12," + body + ";", {kSyntax}},
+        {"punctuation as value", "CONNECT INPUT user:," + body + ";", {kSyntax}},
+        {"empty body", "CONNECT INPUT ;", {kSyntax}},
+        {"end of input", "CONNECT INPUT user:12,", {kSyntax}},
+        {"no terminator", "CONNECT INPUT user:12," + body + "}", {kSyntax}},
         {"lexical fault", "CONNECT INPUT user:12," + body + "#;", {"throws CLexError"}},
-        {"user missing", "CONNECT INPUT " + body + ";", {"throws CSemanticError"}},
-        {"user twice", "CONNECT INPUT user:1,user:12," + body + ";", {"throws CSemanticError"}},
+        {"user missing", "CONNECT INPUT " + body + ";", {kSemantic}},
+        {"user twice", "CONNECT INPUT user:1,user:12," + body + ";", {kSemantic}},
         {"address missing after OnUser",
          "CONNECT INPUT user:12,pwd:sig,host:'pc',port:80;",
-         {kUser, "throws CSemanticError"}},
+         {kUser, kSemantic}},
         {"flag twice after the host",
          "CONNECT INPUT user:12," + body + ",browsable:no,browsable:no;",
-         {kUser, kHost, "throws CSemanticError"}},
+         {kUser, kHost, kSemantic}},
     });
 }
 
@@ -68,8 +67,8 @@ TEST(ConnectOutput, ReadsAndRejects) {
         {"code keeps its low 32 bits",
          "CONNECT OUTPUT error:4294967298,file:0;",
          {"OnError(2)", "OnConnectOut(0)"}},
-        {"file missing", "CONNECT OUTPUT error:3;", {"OnError(3)", "throws CSemanticError"}},
-        {"minus sign", "CONNECT OUTPUT error:-1,file:5;", {"throws CSyntaxError"}},
+        {"file missing", "CONNECT OUTPUT error:3;", {"OnError(3)", kSemantic}},
+        {"minus sign", "CONNECT OUTPUT error:-1,file:5;", {kSyntax}},
     });
 }
 
@@ -77,27 +76,26 @@ TEST(CredentialRequests, DisconnectAndAliveAlike) {
     const std::vector<Case> cases = {
         {"as written", " INPUT \r\n\tuser:7,pwd:\"a%20b\";", {"OnUser(7,\"a b\")"}},
         {"pwd first", " INPUT pwd:x,user:7;", {"OnUser(7,\"x\")"}},
-        {"third tag", " INPUT user:7,pwd:x,port:1;", {"throws CSyntaxError"}},
-        {"pwd missing", " INPUT user:7;", {"throws CSemanticError"}},
-        {"pwd twice", " INPUT user:7,pwd:x,pwd:y;", {"throws CSemanticError"}},
+        {"third tag", " INPUT user:7,pwd:x,port:1;", {kSyntax}},
+        {"pwd missing", " INPUT user:7;", {kSemantic}},
+        {"pwd twice", " INPUT user:7,pwd:x,pwd:y;", {kSemantic}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ParseText<DisconnectIn>("DISCONNECT" + c.text), c.expected) << c.name;
         EXPECT_EQ(ParseText<AliveIn>("ALIVE" + c.text), c.expected) << c.name;
     }
-    EXPECT_EQ(ParseText<AliveIn>("DISCONNECT INPUT user:7,pwd:x;"), Calls{"throws CSyntaxError"});
+    EXPECT_EQ(ParseText<AliveIn>("DISCONNECT INPUT user:7,pwd:x;"), Calls{kSyntax});
 }
 
 TEST(ResultReplies, DisconnectAndAliveAlike) {
     const std::vector<Case> cases = {
         {"as written", " OUTPUT \r\n\terror:0;", {"OnError(0)"}},
         {"code -1", " OUTPUT error:18446744073709551615;", {"OnError(-1)"}},
-        {"further tag", " OUTPUT error:0,file:5;", {"throws CSyntaxError"}},
-        {"minus sign", " OUTPUT error:-1;", {"throws CSyntaxError"}},
-        {"text value", " OUTPUT error:'0';", {"throws CSyntaxError"}},
-        {"terminator alone", " OUTPUT ;", {"throws CSyntaxError"}},
-        {"key without value", " OUTPUT error;", {"throws CSyntaxError"}},
-        {"another key", " OUTPUT file:0;", {"throws CSyntaxError"}},
+        {"further tag", " OUTPUT error:0,file:5;", {kSyntax}},
+        {"minus sign", " OUTPUT error:-1;", {kSyntax}},
+        {"terminator alone", " OUTPUT ;", {kSyntax}},
+        {"key without value", " OUTPUT error;", {kSyntax}},
+        {"another key", " OUTPUT file:0;", {kSyntax}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ParseText<DisconnectOut>("DISCONNECT" + c.text), c.expected) << c.name;

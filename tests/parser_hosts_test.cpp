@@ -8,14 +8,7 @@ namespace {
 
 using namespace testing_support;
 
-const std::string kSyntax = "throws CSyntaxError";
-const std::string kSemantic = "throws CSemanticError";
 const std::string kUser = "OnUser(12,\"sig\")";
-
-Calls Then(Calls calls, const Calls& more) {
-    calls.insert(calls.end(), more.begin(), more.end());
-    return calls;
-}
 
 // The call for a host that gives only `id` and an address text split into `addresses`.
 std::string BareHost(int id, const std::string& addresses = "", const char* online = "yes") {
@@ -92,11 +85,9 @@ TEST(FindOutput, HostsWithTheirFiles) {
 
 TEST(FindOutput, FaultsAndTheCallsMadeBeforeThem) {
     CheckAll<FindOut>({
-        {"host without files", kFind + "(id:1)};", {"OnError(0)", kSyntax}},
         {"later host without files",
          kFind + "(id:1" + kFile + ")(id:2)};",
          {"OnError(0)", BareHost(1), kOnFile, kSyntax}},
-        {"marker before the first file", kFind + "(id:1+" + kFile + ")};", {"OnError(0)", kSyntax}},
         {"marker before a later file",
          kFind + "(id:1" + kFile + "+" + kFile + ")};",
          {"OnError(0)", BareHost(1), kOnFile, kSyntax}},
@@ -138,7 +129,6 @@ TEST(HostRecords, TagsDefaultsAndFaults) {
          Friend("nick:'n',user:'u',online:no,address:\"a b\",port:70000,host:'h',id:7"),
          {"OnError(0)",
           "OnHost(no,{id:7,host:'h',nick:'n',user:'u',address:[\"a\",\"b\"],port:4464})"}},
-        {"online yes", Friend("id:5,online:yes"), {"OnError(0)", BareHost(5)}},
         {"address as a bare word",
          Friend("id:5,address:host7"),
          {"OnError(0)", BareHost(5, "\"host7\"")}},

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "cmds/cmds.h"
@@ -20,39 +21,32 @@ namespace testing_support {
 
 using Calls = std::vector<std::string>;
 
-// Wide text as ASCII with \uXXXX escapes for everything else, in apostrophes.
-inline std::string Show(const cmds::wstring& text) {
-    std::string out = "'";
-    for (unsigned short unit : text) {
-        if (unit >= 0x20 && unit < 0x7f) {
+// `text` between `quote`s; units outside printable ASCII, and `escaped`, as `prefix` and
+// `digits` hex digits.
+template <typename Text>
+std::string Quote(const Text& text, char quote, const char* prefix, int digits, unsigned escaped) {
+    std::string out(1, quote);
+    for (const auto code : text) {
+        const unsigned unit = static_cast<std::make_unsigned_t<decltype(code)>>(code);
+        if (unit >= 0x20 && unit < 0x7f && unit != escaped) {
             out += static_cast<char>(unit);
-        } else {
-            static const char kHex[] = "0123456789abcdef";
-            out += "\\u";
-            for (int shift = 12; shift >= 0; shift -= 4) {
-                out += kHex[(unit >> shift) & 0xf];
-            }
+            continue;
+        }
+        out += prefix;
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+            out += "0123456789abcdef"[(unit >> shift) & 0xf];
         }
     }
-    return out + "'";
+    return out + quote;
 }
 
-// Narrow text with \xXX escapes for bytes outside printable ASCII, in double quotes.
+// Wide text in apostrophes with \uXXXX escapes, narrow text in double quotes with \xXX escapes.
+inline std::string Show(const cmds::wstring& text) {
+    return Quote(text, '\'', "\\u", 4, 0);
+}
 inline std::string Show(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char byte : text) {
-        if (byte >= 0x20 && byte < 0x7f && byte != '\\') {
-            out += static_cast<char>(byte);
-        } else {
-            static const char kHex[] = "0123456789abcdef";
-            out += "\\x";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xf];
-        }
-    }
-    return out + "\"";
+    return Quote(text, '"', "\\x", 2, '\\');
 }
-
 inline std::string Show(bool value) {
     return value ? "yes" : "no";
 }
@@ -86,16 +80,15 @@ inline std::string Show(const cmds::CHostInfo& h) {
     return out.str();
 }
 
+inline std::string Show(const cmds::CSubDirInfo& e) {
+    return Show("{file:" + Show(e.file) + ",id:" + std::to_string(e.id) +
+                ",folder:" + std::to_string(e.folder) + ",protected:" + Show(e.isProtected) + "}");
+}
+
+// A file record's marker; a kind outside the three shows as "?" and its number.
 inline std::string Kind(cmds::FILE_TYPE_ENUM kind) {
-    switch (kind) {
-        case cmds::FILE_PLUS:
-            return "+";
-        case cmds::FILE_MINUS:
-            return "-";
-        case cmds::FILE_STAR:
-            return "*";
-    }
-    return "?" + std::to_string(kind);
+    return kind >= cmds::FILE_PLUS && kind <= cmds::FILE_STAR ? std::string(1, " +-*"[kind])
+                                                              : "?" + std::to_string(kind);
 }
 
 class Recorder {
@@ -103,18 +96,21 @@ public:
     explicit Recorder(Calls& calls) : calls_(calls) {}
 
 protected:
-    template <typename... Parts>
-    void Record(const char* name, const Parts&... parts) {
+    // One line: the name, then the values (numbers and enumerators as decimal numbers).
+    template <typename... Values>
+    void Record(const char* name, const Values&... values) {
         std::string line = std::string(name) + "(";
         const char* separator = "";
-        ((line += separator, line += Text(parts), separator = ","), ...);
+        ((line += separator, line += Text(values), separator = ","), ...);
         calls_.push_back(line + ")");
     }
 
 private:
     template <typename T>
     static std::string Text(const T& value) {
-        if constexpr (std::is_arithmetic_v<T> && !std::is_same_v<T, bool>) {
+        if constexpr (std::is_enum_v<T>) {
+            return std::to_string(static_cast<std::int64_t>(value));
+        } else if constexpr (std::is_arithmetic_v<T> && !std::is_same_v<T, bool>) {
             return std::to_string(value);
         } else {
             return Show(value);
@@ -123,132 +119,77 @@ private:
     Calls& calls_;
 };
 
-#define CMDS_RECORD_USER                                               \
-    void OnUser(std::uint64_t user, const std::string& pwd) override { \
-        Record("OnUser", user, pwd);                                   \
+// A sink of the interface cmds::I<Name>, with the callbacks given.
+#define CMDS_SINK(Name, ...)                \
+    struct Name : Recorder, cmds::I##Name { \
+        using Recorder::Recorder;           \
+        __VA_ARGS__                         \
+    };
+// A callback that records the values given after its parameter list.
+#define CMDS_ON(Method, Parameters, ...) \
+    void Method Parameters override {    \
+        Record(#Method, __VA_ARGS__);    \
     }
-#define CMDS_RECORD_ERROR                           \
-    void OnError(tagERROR_CODE error) override {    \
-        Record("OnError", static_cast<int>(error)); \
-    }
-#define CMDS_RECORD_FILE                                                       \
-    void OnFile(cmds::FILE_TYPE_ENUM kind, cmds::CFileInfo& record) override { \
-        Record("OnFile", Kind(kind), record);                                  \
-    }
-#define CMDS_RECORD_HOST                                             \
-    void OnHost(bool online, const cmds::CHostInfo& host) override { \
-        Record("OnHost", online, host);                              \
-    }
+#define CMDS_ON_USER CMDS_ON(OnUser, (std::uint64_t user, const std::string& pwd), user, pwd)
+#define CMDS_ON_ERROR CMDS_ON(OnError, (tagERROR_CODE error), error)
+#define CMDS_ON_FILE \
+    CMDS_ON(OnFile, (cmds::FILE_TYPE_ENUM kind, cmds::CFileInfo & file), Kind(kind), file)
+#define CMDS_ON_HOST CMDS_ON(OnHost, (bool online, const cmds::CHostInfo& host), online, host)
 
 struct ConnectIn : Recorder, cmds::IConnectIn {
     using Recorder::Recorder;
-    CMDS_RECORD_USER
-    void OnConnectInHost(unsigned short port, const std::string& address,
-                         const cmds::wstring& host) override {
-        Record("OnConnectInHost", port, address, host);
-    }
-    void OnConnectInFlags(bool browsable, bool httpproxy, bool socksproxy) override {
-        Record("OnConnectInFlags", browsable, httpproxy, socksproxy);
-    }
-};
-struct ConnectOut : Recorder, cmds::IConnectOut {
-    using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-    void OnConnectOut(std::uint64_t file) override { Record("OnConnectOut", file); }
-};
-struct DisconnectIn : Recorder, cmds::IDisconnectIn {
-    using Recorder::Recorder;
-    CMDS_RECORD_USER
-};
-struct DisconnectOut : Recorder, cmds::IDisconnectOut {
-    using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-};
-struct AliveIn : Recorder, cmds::IAliveIn {
-    using Recorder::Recorder;
-    CMDS_RECORD_USER
-};
-struct AliveOut : Recorder, cmds::IAliveOut {
-    using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-};
-struct ShareIn : Recorder, cmds::IShareIn {
-    using Recorder::Recorder;
-    CMDS_RECORD_USER
-    CMDS_RECORD_FILE
+    CMDS_ON_USER
+    CMDS_ON(OnConnectInHost,
+            (unsigned short port, const std::string& address, const cmds::wstring& host), port,
+            address, host)
+    CMDS_ON(OnConnectInFlags, (bool browsable, bool httpproxy, bool socksproxy), browsable,
+            httpproxy, socksproxy)
 };
 struct ShareOut : Recorder, cmds::IShareOut {
     using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-    void OnShareOutFile(tagERROR_CODE error, std::uint32_t id, std::uint64_t folder) override {
-        Record("OnShareOutFile", static_cast<int>(error), id, folder);
-    }
-};
-struct UnshareIn : Recorder, cmds::IUnshareIn {
-    using Recorder::Recorder;
-    CMDS_RECORD_USER
-    void OnUnShareIn(std::uint64_t folder) override { Record("OnUnShareIn", folder); }
-};
-struct UnshareOut : Recorder, cmds::IUnshareOut {
-    using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-};
-struct ShareDirIn : Recorder, cmds::IShareDirIn {
-    using Recorder::Recorder;
-    CMDS_RECORD_USER
-    void OnShareDirIn(std::uint64_t folder) override { Record("OnShareDirIn", folder); }
-};
-struct ShareDirOut : Recorder, cmds::IShareDirOut {
-    using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-    void OnShareDirOut(std::uint64_t folder) override { Record("OnShareDirOut", folder); }
+    CMDS_ON_ERROR
+    CMDS_ON(OnShareOutFile, (tagERROR_CODE error, std::uint32_t id, std::uint64_t folder), error,
+            id, folder)
 };
 struct Directory : Recorder, cmds::IDirectory {
     using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-    CMDS_RECORD_FILE
-    void OnSubDir(cmds::CSubDirInfo& e) override {
-        Record("OnSubDir", "{file:" + Show(e.file) + ",id:" + std::to_string(e.id) +
-                               ",folder:" + std::to_string(e.folder) +
-                               ",protected:" + Show(e.isProtected) + "}");
-    }
-    void OnDirectoryBegin(const cmds::wstring& folder, std::uint64_t id) override {
-        Record("OnDirectoryBegin", folder, id);
-    }
+    CMDS_ON_ERROR
+    CMDS_ON_FILE
+    CMDS_ON(OnSubDir, (cmds::CSubDirInfo & entry), entry)
+    CMDS_ON(OnDirectoryBegin, (const cmds::wstring& folder, std::uint64_t id), folder, id)
 };
 struct FindIn : Recorder, cmds::IFindIn {
     using Recorder::Recorder;
-    CMDS_RECORD_USER
-    void OnCase(bool isCase) override { Record("OnCase", isCase); }
-    void OnMatch(cmds::eMatch match) override { Record("OnMatch", static_cast<int>(match)); }
-    void OnExact(cmds::eExact exact) override { Record("OnExact", static_cast<int>(exact)); }
-    void OnMax(std::uint32_t max) override { Record("OnMax", max); }
-    void OnKeywords(const cmds::wstring& keywords) override { Record("OnKeywords", keywords); }
-    void OnRank(bool rank) override { Record("OnRank", rank); }
-    void OnFreetext(bool freetext) override { Record("OnFreetext", freetext); }
-    void OnScope(cmds::eScope scope) override { Record("OnScope", static_cast<int>(scope)); }
+    CMDS_ON_USER
+    CMDS_ON(OnCase, (bool isCase), isCase)
+    CMDS_ON(OnMatch, (cmds::eMatch match), match)
+    CMDS_ON(OnExact, (cmds::eExact exact), exact)
+    CMDS_ON(OnMax, (std::uint32_t max), max)
+    CMDS_ON(OnKeywords, (const cmds::wstring& keywords), keywords)
+    CMDS_ON(OnRank, (bool rank), rank)
+    CMDS_ON(OnFreetext, (bool freetext), freetext)
+    CMDS_ON(OnScope, (cmds::eScope scope), scope)
 };
-struct FindOut : Recorder, cmds::IFindOut {
-    using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-    CMDS_RECORD_FILE
-    CMDS_RECORD_HOST
-};
-struct FriendsIn : Recorder, cmds::IFriendsIn {
-    using Recorder::Recorder;
-    CMDS_RECORD_USER
-    CMDS_RECORD_HOST
-};
-struct FriendsOut : Recorder, cmds::IFriendsOut {
-    using Recorder::Recorder;
-    CMDS_RECORD_ERROR
-    CMDS_RECORD_HOST
-};
+CMDS_SINK(ConnectOut, CMDS_ON_ERROR CMDS_ON(OnConnectOut, (std::uint64_t file), file))
+CMDS_SINK(DisconnectIn, CMDS_ON_USER)
+CMDS_SINK(DisconnectOut, CMDS_ON_ERROR)
+CMDS_SINK(AliveIn, CMDS_ON_USER)
+CMDS_SINK(AliveOut, CMDS_ON_ERROR)
+CMDS_SINK(ShareIn, CMDS_ON_USER CMDS_ON_FILE)
+CMDS_SINK(UnshareIn, CMDS_ON_USER CMDS_ON(OnUnShareIn, (std::uint64_t folder), folder))
+CMDS_SINK(UnshareOut, CMDS_ON_ERROR)
+CMDS_SINK(ShareDirIn, CMDS_ON_USER CMDS_ON(OnShareDirIn, (std::uint64_t folder), folder))
+CMDS_SINK(ShareDirOut, CMDS_ON_ERROR CMDS_ON(OnShareDirOut, (std::uint64_t folder), folder))
+CMDS_SINK(FindOut, CMDS_ON_ERROR CMDS_ON_FILE CMDS_ON_HOST)
+CMDS_SINK(FriendsIn, CMDS_ON_USER CMDS_ON_HOST)
+CMDS_SINK(FriendsOut, CMDS_ON_ERROR CMDS_ON_HOST)
 
-#undef CMDS_RECORD_USER
-#undef CMDS_RECORD_ERROR
-#undef CMDS_RECORD_FILE
-#undef CMDS_RECORD_HOST
+#undef CMDS_SINK
+#undef CMDS_ON
+#undef CMDS_ON_USER
+#undef CMDS_ON_ERROR
+#undef CMDS_ON_FILE
+#undef CMDS_ON_HOST
 
 // Outcome of reading commands: the calls made, then "throws <ErrorName>" when Parse threw.
 inline const char* ErrorName(int code) {
@@ -308,18 +249,6 @@ private:
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
-
-inline std::vector<std::string_view> SplitAt(std::string_view text, std::size_t position) {
-    return {text.substr(0, position), text.substr(position)};
-}
-
-inline std::vector<std::string_view> OneByteChunks(std::string_view text) {
-    std::vector<std::string_view> chunks;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        chunks.push_back(text.substr(i, 1));
-    }
-    return chunks;
-}
 
 // What `read` makes of the chunks inserted into a feed stream by another thread. The stream is
 // of the library's own class, as a host's is, so that the lexer reads it as it reads theirs.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cmds/support/tessel.h"
@@ -23,97 +24,90 @@ std::string B(std::initializer_list<unsigned char> b) {
     return b.size() ? std::string(b.begin(), b.end()) : std::string();
 }
 
+// The target starts with content that the conversion must replace.
 std::string Encode(const WString& s) {
-    std::string out;
+    std::string out = "old";
     const int written = ConvertUnicodeToUTF8(s, out);
     EXPECT_EQ(written, static_cast<int>(out.size()));
     return out;
 }
 
+void ExpectRoundTrip(const WString& s) {
+    const std::string bytes = Encode(s);
+    ASSERT_EQ(bytes.find('\''), std::string::npos);
+    WString back = W({'o', 'l', 'd'});
+    ASSERT_EQ(ConvertUTF8ToUnicode(bytes, back), 0);
+    ASSERT_EQ(back, s);
+}
+
 // ---- UTF-8 ----------------------------------------------------------------------------------
 
-const std::vector<std::pair<WString, std::string>> kUtf8Forms = {
-    {W({}), B({})},
-    {W({'A', 'z', '0'}), "Az0"},
-    {W({0x0000}), B({0x00})},
-    {W({'a', 0x0000, 'b'}), B({'a', 0x00, 'b'})},
-    {W({0x0027}), B({0xC0, 0xA7})},
-    {W({'a', 0x0027, 'b'}), B({'a', 0xC0, 0xA7, 'b'})},
-    {W({0x007F}), B({0x7F})},
-    {W({0x0080}), B({0xC2, 0x80})},
-    {W({0x00E9}), B({0xC3, 0xA9})},
-    {W({0x07FF}), B({0xDF, 0xBF})},
-    {W({0x0800}), B({0xE0, 0xA0, 0x80})},
-    {W({0x20AC}), B({0xE2, 0x82, 0xAC})},
-    {W({0xFFFD}), B({0xEF, 0xBF, 0xBD})},
-    {W({0xFFFF}), B({0xEF, 0xBF, 0xBF})},
-    {W({0xD800, 0xDC00}), B({0xF0, 0x90, 0x80, 0x80})},
-    {W({0xD83D, 0xDE00}), B({0xF0, 0x9F, 0x98, 0x80})},
-    {W({0xDBFF, 0xDFFF}), B({0xF4, 0x8F, 0xBF, 0xBF})},
-    {W({0xD800}), B({0xED, 0xA0, 0x80})},            // lone high surrogate
-    {W({0xDBFF, 'x'}), B({0xED, 0xAF, 0xBF, 'x'})},  // high not followed by a low
-    {W({0xDC00}), B({0xED, 0xB0, 0x80})},            // lone low surrogate
-    {W({0xDFFF}), B({0xED, 0xBF, 0xBF})},
-    {W({0xDC00, 0xD800}), B({0xED, 0xB0, 0x80, 0xED, 0xA0, 0x80})},  // reversed pair
-    {W({0xD800, 0xD800, 0xDC00}), B({0xED, 0xA0, 0x80, 0xF0, 0x90, 0x80, 0x80})},
-};
-
+// Written and read (1), only read (0), or read as malformed (-1) with U+FFFD per bad byte.
 TEST(Utf8Test, ExactForms) {
-    for (const auto& [units, bytes] : kUtf8Forms) {
-        EXPECT_EQ(Encode(units), bytes);
-        WString back = W({'x'});
-        EXPECT_EQ(ConvertUTF8ToUnicode(bytes, back), 0);
-        EXPECT_EQ(back, units);
-    }
-}
-
-TEST(Utf8Test, AcceptedInputForms) {
-    WString out = W({'x'});
-    EXPECT_EQ(ConvertUTF8ToUnicode(B({0x27}), out), 0);  // plain apostrophe is standard UTF-8
-    EXPECT_EQ(out, W({0x0027}));
-    // A three-byte high surrogate followed by a three-byte low surrogate: just those two units.
-    EXPECT_EQ(ConvertUTF8ToUnicode(B({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}), out), 0);
-    EXPECT_EQ(out, W({0xD83D, 0xDE00}));
-}
-
-const std::vector<std::pair<std::string, WString>> kMalformed = {
-    {B({0x80}), W({0xFFFD})},  // stray continuation bytes
-    {B({'a', 0xBF, 'b'}), W({'a', 0xFFFD, 'b'})},
-    {B({0xC0}), W({0xFFFD})},  // truncated
-    {B({0xC2}), W({0xFFFD})},
-    {B({0xC2, 'A'}), W({0xFFFD, 'A'})},
-    {B({0xE2, 0x82}), W({0xFFFD, 0xFFFD})},
-    {B({0xE2, 0x82, 'A'}), W({0xFFFD, 0xFFFD, 'A'})},
-    {B({0xF0, 0x9F, 0x98}), W({0xFFFD, 0xFFFD, 0xFFFD})},
-    {B({0xC0, 0x80}), W({0xFFFD, 0xFFFD})},  // overlong other than C0 A7
-    {B({0xC0, 0xA6}), W({0xFFFD, 0xFFFD})},
-    {B({0xC1, 0xBF}), W({0xFFFD, 0xFFFD})},
-    {B({0xE0, 0x80, 0xA7}), W({0xFFFD, 0xFFFD, 0xFFFD})},
-    {B({0xE0, 0x9F, 0xBF}), W({0xFFFD, 0xFFFD, 0xFFFD})},
-    {B({0xF0, 0x8F, 0xBF, 0xBF}), W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD})},
-    {B({0xF4, 0x90, 0x80, 0x80}), W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD})},  // above U+10FFFF
-    {B({0xF5, 0x80, 0x80, 0x80}), W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD})},
-    {B({0xF8}), W({0xFFFD})},
-    {B({0xFE, 0xFF}), W({0xFFFD, 0xFFFD})},
-    {B({0xC3, 0xA9, 0xFF, 0xC3, 0xA9}), W({0xE9, 0xFFFD, 0xE9})},  // resumes at the next byte
-};
-
-TEST(Utf8Test, MalformedInput) {
-    for (const auto& [bytes, units] : kMalformed) {
-        WString out = W({'x', 'y', 'z'});
-        EXPECT_EQ(ConvertUTF8ToUnicode(bytes, out), -1);
-        EXPECT_EQ(out, units);
+    constexpr int kWritten = 1, kRead = 0, kMalformed = -1;
+    const std::tuple<WString, std::string, int> forms[] = {
+        {W({}), B({}), kWritten},
+        {W({'a', 0x0000, 'b'}), B({'a', 0x00, 'b'}), kWritten},
+        {W({'a', 0x0027, 'b'}), B({'a', 0xC0, 0xA7, 'b'}), kWritten},  // the apostrophe, overlong
+        {W({0x007F}), B({0x7F}), kWritten},
+        {W({0x0080}), B({0xC2, 0x80}), kWritten},
+        {W({0x07FF}), B({0xDF, 0xBF}), kWritten},
+        {W({0x0800}), B({0xE0, 0xA0, 0x80}), kWritten},
+        {W({0xFFFF}), B({0xEF, 0xBF, 0xBF}), kWritten},
+        {W({0xD800, 0xDC00}), B({0xF0, 0x90, 0x80, 0x80}), kWritten},
+        {W({0xDBFF, 0xDFFF}), B({0xF4, 0x8F, 0xBF, 0xBF}), kWritten},
+        {W({0xD800}), B({0xED, 0xA0, 0x80}), kWritten},            // lone high surrogate
+        {W({0xDBFF, 'x'}), B({0xED, 0xAF, 0xBF, 'x'}), kWritten},  // high not followed by a low
+        {W({0xDC00, 0xD800}), B({0xED, 0xB0, 0x80, 0xED, 0xA0, 0x80}), kWritten},
+        {W({0xD800, 0xD800, 0xDC00}), B({0xED, 0xA0, 0x80, 0xF0, 0x90, 0x80, 0x80}), kWritten},
+        {W({0x0027}), B({0x27}), kRead},
+        {W({0xD83D, 0xDE00}), B({0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}), kRead},  // pair, 3+3 bytes
+        {W({'a', 0xFFFD, 'b'}), B({'a', 0xBF, 'b'}), kMalformed},  // stray continuation byte
+        {W({0xFFFD, 'A'}), B({0xC2, 'A'}), kMalformed},            // truncated
+        {W({0xFFFD, 0xFFFD, 'A'}), B({0xE2, 0x82, 'A'}), kMalformed},
+        {W({0xFFFD, 0xFFFD, 0xFFFD}), B({0xF0, 0x9F, 0x98}), kMalformed},
+        {W({0xFFFD, 0xFFFD}), B({0xC0, 0x80}), kMalformed},  // overlong other than C0 A7
+        {W({0xFFFD, 0xFFFD}), B({0xC1, 0xBF}), kMalformed},
+        {W({0xFFFD, 0xFFFD, 0xFFFD}), B({0xE0, 0x9F, 0xBF}), kMalformed},
+        {W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}), B({0xF0, 0x8F, 0xBF, 0xBF}), kMalformed},
+        {W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}), B({0xF4, 0x90, 0x80, 0x80}), kMalformed},  // > 10FFFF
+        {W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}), B({0xF5, 0x80, 0x80, 0x80}), kMalformed},
+        {W({0xE9, 0xFFFD, 0xE9}), B({0xC3, 0xA9, 0xFF, 0xC3, 0xA9}), kMalformed},  // resumes
+    };
+    for (const auto& [units, bytes, form] : forms) {
+        if (form == kWritten) {
+            EXPECT_EQ(Encode(units), bytes);
+        }
+        WString read = W({'o', 'l', 'd'});
+        EXPECT_EQ(ConvertUTF8ToUnicode(bytes, read), form == kMalformed ? -1 : 0);
+        EXPECT_EQ(read, units);
     }
 }
 
 TEST(Utf8Test, EverySingleUnitRoundTrips) {
     for (unsigned u = 0; u <= 0xFFFF; ++u) {
-        const WString one(1, static_cast<unsigned short>(u));
-        const std::string bytes = Encode(one);
-        ASSERT_EQ(bytes.find('\''), std::string::npos) << u;
-        WString back = W({'x'});
-        ASSERT_EQ(ConvertUTF8ToUnicode(bytes, back), 0) << u;
-        ASSERT_EQ(back, one) << u;
+        SCOPED_TRACE(u);
+        ExpectRoundTrip(WString(1, static_cast<unsigned short>(u)));
+    }
+}
+
+// Plain ASCII is copied in runs of up to sixteen units and in rounds of 128 units: one unit of
+// each kind at every place of texts around those sizes, a pair across the end of a round too.
+TEST(Utf8Test, OneUnitAtEveryPlaceOfAnAsciiRun) {
+    const WString kinds[] = {W({'b'}),    W({0x0000}), W({0x0027}),
+                             W({0x0080}), W({0xFFFF}), W({0xD83D, 0xDE00})};
+    for (std::size_t length : {7, 8, 9, 15, 16, 17, 24, 127, 128, 129, 130, 300}) {
+        for (const WString& kind : kinds) {
+            for (std::size_t at = 0; at + kind.size() <= length; ++at) {
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << kind[0]);
+                WString text(length, 'a');
+                text.replace(at, kind.size(), kind);
+                const std::size_t after = length - at - kind.size();
+                EXPECT_EQ(Encode(text),
+                          std::string(at, 'a') + Encode(kind) + std::string(after, 'a'));
+                ExpectRoundTrip(text);
+            }
+        }
     }
 }
 
@@ -124,187 +118,104 @@ TEST(Utf8Test, RandomSequencesRoundTrip) {
     for (int n = 0; n < 5000; ++n) {
         WString s(rng() % 40, 0);
         for (auto& u : s) {
-            switch (rng() % 4) {
-                case 0:
-                    u = static_cast<unsigned short>(rng() % 0x80);
-                    break;
-                case 1:
-                    u = special[rng() % (sizeof special / sizeof special[0])];
-                    break;
-                case 2:
-                    u = static_cast<unsigned short>(0xD800 + rng() % 0x800);
-                    break;
-                default:
-                    u = static_cast<unsigned short>(rng() % 0x10000);
-                    break;
-            }
+            const std::mt19937::result_type forms[] = {rng() % 0x80u,
+                                                       special[rng() % std::size(special)],
+                                                       0xD800 + rng() % 0x800u, rng() % 0x10000u};
+            u = static_cast<unsigned short>(forms[rng() % 4]);
         }
-        const std::string bytes = Encode(s);
-        ASSERT_EQ(bytes.find('\''), std::string::npos);
-        WString back = W({'x'});
-        ASSERT_EQ(ConvertUTF8ToUnicode(bytes, back), 0);
-        ASSERT_EQ(back, s);
+        ExpectRoundTrip(s);
     }
-}
-
-TEST(Utf8Test, RandomBytesDecodeSafely) {
-    std::mt19937 rng(7);
-    for (int n = 0; n < 5000; ++n) {
-        std::string bytes(rng() % 24, '\0');
-        for (auto& b : bytes)
-            b = static_cast<char>(rng() % 0x100);
-        WString out = W({'x'});
-        const int rc = ConvertUTF8ToUnicode(bytes, out);
-        ASSERT_TRUE(rc == 0 || rc == -1);
-        ASSERT_LE(out.size(), bytes.size());
-        // Re-encoding what was decoded yields units that decode to the same units again.
-        WString again;
-        again.push_back('x');
-        ASSERT_EQ(ConvertUTF8ToUnicode(Encode(out), again), 0);
-        ASSERT_EQ(again, out);
-    }
-}
-
-TEST(Utf8Test, TargetContentIsReplaced) {
-    std::string bytes = "old content";
-    EXPECT_EQ(ConvertUnicodeToUTF8(W({'h', 'i'}), bytes), 2);
-    EXPECT_EQ(bytes, "hi");
-    EXPECT_EQ(ConvertUnicodeToUTF8(W({}), bytes), 0);
-    EXPECT_EQ(bytes, "");
-    WString units = W({'o', 'l', 'd', 0xD800});
-    EXPECT_EQ(ConvertUTF8ToUnicode("hi", units), 0);
-    EXPECT_EQ(units, W({'h', 'i'}));
-    EXPECT_EQ(ConvertUTF8ToUnicode("", units), 0);
-    EXPECT_TRUE(units.empty());
 }
 
 // ---- ASCII code -----------------------------------------------------------------------------
 
-bool IsPassThrough(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-           std::string(".:-_/@;,").find(static_cast<char>(c)) != std::string::npos;
-}
-
 TEST(AsciiCodeTest, EverySingleByte) {
     for (unsigned c = 0; c < 256; ++c) {
         const std::string one(1, static_cast<char>(c));
-        std::string code = "junk";
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') ||
+                           std::string(".:-_/@;,").find(one) != std::string::npos;
+        char escaped[4];
+        std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+        std::string code = "old", back = "old";
         EXPECT_TRUE(ConvertStringToASCIIcode(one, code));
-        char expected[4];
-        std::snprintf(expected, sizeof expected, "%%%02X", c);
-        EXPECT_EQ(code, IsPassThrough(static_cast<unsigned char>(c)) ? one : std::string(expected))
-            << c;
-        std::string back = "junk";
+        EXPECT_EQ(code, plain ? one : std::string(escaped)) << c;
         EXPECT_TRUE(ConvertASCIIcodeToString(code, back));
         EXPECT_EQ(back, one) << c;
     }
 }
 
-const std::vector<std::pair<std::string, std::string>> kAsciiForms = {
-    {"", ""},
-    {"abcXYZ0189", "abcXYZ0189"},
-    {".:-_/@;,", ".:-_/@;,"},
-    {"a b", "a%20b"},
-    {"%", "%25"},
-    {"\"", "%22"},
-    {"'", "%27"},
-    {std::string(1, '\0'), "%00"},
-    {"\xFF", "%FF"},
-    {"\xC3\xA9", "%C3%A9"},
-    {"+~=?#", "%2B%7E%3D%3F%23"},
-    {"user@host.org:80/x;y,z", "user@host.org:80/x;y,z"},
-};
-
+// Written and read (1), only read (0), or read as malformed (-1): a '%' without two hex digits
+// stands for itself.
 TEST(AsciiCodeTest, ExactForms) {
-    for (const auto& [plain, code] : kAsciiForms) {
-        std::string out = "junk";
-        EXPECT_TRUE(ConvertStringToASCIIcode(plain, out));
-        EXPECT_EQ(out, code);
-        std::string back = "junk";
-        EXPECT_TRUE(ConvertASCIIcodeToString(code, back));
-        EXPECT_EQ(back, plain);
+    const std::tuple<std::string, std::string, int> forms[] = {
+        {"", "", 1},
+        {"user@host.org:80/x;y,z", "user@host.org:80/x;y,z", 1},
+        {"a b\xC3\xA9", "a%20b%C3%A9", 1},
+        {"Ajj", "%41%6a%6A", 0},    // hex digits of either case
+        {"a b\"'~", "a b\"'~", 0},  // other bytes stand for themselves
+        {"%", "%", -1},
+        {"%4", "%4", -1},
+        {"%G1", "%G1", -1},
+        {"%1G", "%1G", -1},
+        {"%A", "%%41", -1},
+    };
+    for (const auto& [plain, code, form] : forms) {
+        std::string out = "old";
+        if (form == 1) {
+            EXPECT_TRUE(ConvertStringToASCIIcode(plain, out));
+            EXPECT_EQ(out, code);
+        }
+        EXPECT_EQ(ConvertASCIIcodeToString(code, out), form >= 0) << code;
+        EXPECT_EQ(out, plain) << code;
     }
 }
 
-struct CodeInput {
-    std::string code;
-    std::string bytes;
-    bool ok;
-};
-
-const std::vector<CodeInput> kCodeInputs = {
-    {"%41%6a%6A", "Ajj", true},  // hex digits of either case
-    {"%00x", std::string("\0x", 2), true},
-    {"a b\"'~", "a b\"'~", true},  // other bytes stand for themselves
-    {"%", "%", false},             // '%' without two hex digits
-    {"%4", "%4", false},
-    {"100%", "100%", false},
-    {"%G1", "%G1", false},
-    {"%1G", "%1G", false},
-    {"%%41", "%A", false},
-    {"%2", "%2", false},
-};
-
-TEST(AsciiCodeTest, DecodingTable) {
-    for (const auto& c : kCodeInputs) {
-        std::string out = "previous";
-        EXPECT_EQ(ConvertASCIIcodeToString(c.code, out), c.ok) << c.code;
-        EXPECT_EQ(out, c.bytes) << c.code;
-    }
-}
-
-TEST(AsciiCodeTest, RandomStringsRoundTrip) {
+// Random bytes: their ASCII code reads back as them, and reading them as UTF-8 gives units that
+// round-trip.
+TEST(AsciiCodeTest, RandomBytes) {
     std::mt19937 rng(1234567);
     for (int n = 0; n < 5000; ++n) {
-        std::string s(rng() % 48, '\0');
-        for (auto& b : s)
+        std::string bytes(rng() % 48, '\0');
+        for (auto& b : bytes) {
             b = static_cast<char>(rng() % 0x100);
-        std::string code = "junk";
-        ASSERT_TRUE(ConvertStringToASCIIcode(s, code));
+        }
+        std::string code, back;
+        ASSERT_TRUE(ConvertStringToASCIIcode(bytes, code));
         ASSERT_EQ(code.find('"'), std::string::npos);
-        std::string back = "junk";
         ASSERT_TRUE(ConvertASCIIcodeToString(code, back));
-        ASSERT_EQ(back, s);
+        ASSERT_EQ(back, bytes);
+        WString units;
+        const int rc = ConvertUTF8ToUnicode(bytes, units);
+        ASSERT_TRUE(rc == 0 || rc == -1);
+        ASSERT_LE(units.size(), bytes.size());
+        ExpectRoundTrip(units);
     }
 }
 
 // ---- Password signature ---------------------------------------------------------------------
 
-std::string HexOfSha256(const std::vector<unsigned char>& bytes) {
-    unsigned char md[SHA256_DIGEST_LENGTH];
-    SHA256(bytes.data(), bytes.size(), md);
-    std::string hex;
-    char two[3];
-    for (unsigned char b : md) {
-        std::snprintf(two, sizeof two, "%02x", b);
-        hex += two;
-    }
-    return hex;
-}
-
+// The signature is the lower-case hex SHA-256 of the password's UTF-16LE bytes.
 TEST(SignTest, MatchesSha256OfUtf16le) {
-    const WString pwd = W({'p', 0xE4, 's', 's', 'w', 0xF6, 'r', 'd', 0x20AC, 0xD83D, 0xDE00});
-    std::vector<unsigned char> le;
-    for (unsigned short u : pwd) {
-        le.push_back(static_cast<unsigned char>(u & 0xFF));
-        le.push_back(static_cast<unsigned char>(u >> 8));
+    const WString fancy = W({'p', 0xE4, 's', 's', 'w', 0xF6, 'r', 'd', 0x20AC, 0xD83D, 0xDE00});
+    for (const WString& pwd : {W({}), W({'a', 'b', 'c'}), fancy}) {
+        std::vector<unsigned char> le;
+        for (unsigned short u : pwd) {
+            le.push_back(static_cast<unsigned char>(u & 0xFF));
+            le.push_back(static_cast<unsigned char>(u >> 8));
+        }
+        unsigned char md[SHA256_DIGEST_LENGTH];
+        SHA256(le.data(), le.size(), md);
+        std::string hex;
+        for (unsigned char b : md) {
+            char two[3];
+            std::snprintf(two, sizeof two, "%02x", b);
+            hex += two;
+        }
+        EXPECT_EQ(SignUserPwd(pwd), hex);
     }
-    EXPECT_EQ(SignUserPwd(pwd), HexOfSha256(le));
-    EXPECT_EQ(SignUserPwd(pwd), "ad9133b07a19f3c7fe7a848a79c0257b88bea7c14aa8482bddb229dc803143eb");
-    EXPECT_EQ(SignUserPwd(W({'a', 'b', 'c'})), HexOfSha256({'a', 0, 'b', 0, 'c', 0}));
-    EXPECT_EQ(SignUserPwd(W({'a', 'b', 'c'})),
-              "13e228567e8249fce53337f25d7970de3bd68ab2653424c7b8f9fd05e33caedf");
-}
-
-TEST(SignTest, EmptyPasswordAndShape) {
-    EXPECT_EQ(SignUserPwd(W({})),
-              "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    for (const WString& pwd : {W({}), W({'x'}), W({0x0000, 0xFFFF, 0x0027})}) {
-        const std::string sig = SignUserPwd(pwd);
-        ASSERT_EQ(sig.size(), 64u);
-        EXPECT_EQ(sig.find_first_not_of("0123456789abcdef"), std::string::npos) << sig;
-    }
-    EXPECT_NE(SignUserPwd(W({'a'})), SignUserPwd(W({'b'})));
+    EXPECT_EQ(SignUserPwd(fancy),
+              "ad9133b07a19f3c7fe7a848a79c0257b88bea7c14aa8482bddb229dc803143eb");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "cmds/cmds.h"
 
 namespace {
@@ -26,66 +28,48 @@ TEST(Keywords, EveryTokenHasItsText) {
 }
 
 TEST(Keywords, BoundsOfTheTable) {
-    EXPECT_STREQ(cmds::GetKeyword(tokens::NO_TOKEN), "");
     EXPECT_STREQ(cmds::GetKeyword(tokens::END_OF_INPUT), "*");
     EXPECT_EQ(cmds::GetKeyword(static_cast<TOKEN>(-2)), nullptr);
     EXPECT_EQ(cmds::GetKeyword(tokens::NUMBER), nullptr);
     EXPECT_EQ(cmds::GetKeyword(tokens::SCOPE_VALUE), nullptr);
 }
 
-// Each value table: entry 0 is the empty word, the last named value is the given word, and one
-// past either end has no word.
+// Every word of a value table by its enumerator, and no word one past either end.
 template <typename Enum>
-void ExpectValueTable(const char* (*name)(Enum), int count, const char* last) {
-    EXPECT_STREQ(name(static_cast<Enum>(0)), "");
-    EXPECT_STREQ(name(static_cast<Enum>(count - 1)), last);
-    EXPECT_EQ(name(static_cast<Enum>(count)), nullptr);
+void ExpectValueWords(const char* (*name)(Enum), std::vector<const char*> words) {
+    for (int value = 0; value < static_cast<int>(words.size()); ++value) {
+        EXPECT_STREQ(name(static_cast<Enum>(value)), words[value]) << value;
+    }
+    EXPECT_EQ(name(static_cast<Enum>(words.size())), nullptr);
     EXPECT_EQ(name(static_cast<Enum>(-1)), nullptr);
 }
 
-TEST(ValueWords, BoundsOfEachTable) {
-    ExpectValueTable(cmds::GetMType, cmds::kMTypeCount, "expression");
-    ExpectValueTable(cmds::GetPType, cmds::kPTypeCount, "end");
-    ExpectValueTable(cmds::GetCType, cmds::kCTypeCount, "no");
-    ExpectValueTable(cmds::GetScopeType, cmds::kScopeTypeCount, "friend");
+TEST(ValueWords, EveryTableWithItsBounds) {
+    ExpectValueWords(cmds::GetMType, {"", "all", "any", "expression"});
+    ExpectValueWords(cmds::GetPType, {"", "on", "off", "begin", "end"});
+    ExpectValueWords(cmds::GetCType, {"", "yes", "no"});
+    ExpectValueWords(cmds::GetScopeType, {"", "global", "myself", "friend"});
 }
 
-TEST(ValueWords, NamedValues) {
-    EXPECT_STREQ(cmds::GetMType(tokens::M_ALL), "all");
-    EXPECT_STREQ(cmds::GetMType(tokens::M_ANY), "any");
-    EXPECT_STREQ(cmds::GetPType(tokens::P_ON), "on");
-    EXPECT_STREQ(cmds::GetPType(tokens::P_OFF), "off");
-    EXPECT_STREQ(cmds::GetPType(tokens::P_BEGIN), "begin");
-    EXPECT_STREQ(cmds::GetCType(tokens::C_YES), "yes");
-    EXPECT_STREQ(cmds::GetScopeType(tokens::SCOPE_GLOBAL), "global");
-    EXPECT_STREQ(cmds::GetScopeType(tokens::SCOPE_MYSELF), "myself");
-}
-
-TEST(Errors, EachTypeCarriesItsCode) {
-    EXPECT_EQ(cmds::CLexError().code, 0);
-    EXPECT_EQ(cmds::CSyntaxError().code, 1);
-    EXPECT_EQ(cmds::CSemanticError().code, 2);
-    EXPECT_EQ(cmds::CRuntimeError().code, 3);
-    EXPECT_EQ(cmds::CDeadlockError().code, 4);
-    EXPECT_EQ(cmds::CCancelError().code, 5);
-}
-
-TEST(Errors, BaseHandlerCatchesDerivedError) {
-    try {
-        throw cmds::CSyntaxError();
-    } catch (const cmds::CCmdError& error) {
-        EXPECT_EQ(error.code, 1);
-    }
-}
-
-TEST(Errors, CopyThroughBaseKeepsCode) {
+// Each error thrown as itself, caught through the base and copied into a base keeps its code.
+template <typename Error>
+int CodeThroughBase() {
     cmds::CCmdError copy{};
     try {
-        throw cmds::CDeadlockError();
+        throw Error();
     } catch (const cmds::CCmdError& error) {
         copy = error;
     }
-    EXPECT_EQ(copy.code, 4);
+    return copy.code;
+}
+
+TEST(Errors, EachTypeKeepsItsCodeThroughTheBase) {
+    EXPECT_EQ(CodeThroughBase<cmds::CLexError>(), 0);
+    EXPECT_EQ(CodeThroughBase<cmds::CSyntaxError>(), 1);
+    EXPECT_EQ(CodeThroughBase<cmds::CSemanticError>(), 2);
+    EXPECT_EQ(CodeThroughBase<cmds::CRuntimeError>(), 3);
+    EXPECT_EQ(CodeThroughBase<cmds::CDeadlockError>(), 4);
+    EXPECT_EQ(CodeThroughBase<cmds::CCancelError>(), 5);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "cmds/cmds.h"
@@ -67,9 +68,14 @@ TEST(Tool, EncodeThenDecodeGivesBackTheSameJsonForEveryCommandKind) {
     }
 }
 
+// The shipped exchange's replies and the replies with extreme values above.
 TEST(Tool, DecodeThenEncodeGivesBackTheSameBytesForEveryReplyKind) {
+    std::vector<std::string> commands = cmds_tool::ExchangeCommands();
+    for (const char* command : kCommands) {
+        commands.push_back(Encode(command));
+    }
     int replies = 0;
-    for (const std::string& command : cmds_tool::ExchangeCommands()) {
+    for (const std::string& command : commands) {
         cmds::CCommandHeader header;
         ASSERT_TRUE(cmds::PeekHeader(command, header));
         if (header.direction == tokens::KW_OUTPUT) {
@@ -77,20 +83,14 @@ TEST(Tool, DecodeThenEncodeGivesBackTheSameBytesForEveryReplyKind) {
             EXPECT_EQ(Encode(DecodeLines(command).at(0)), command);
         }
     }
-    EXPECT_EQ(replies, 9);
-    for (const char* command : kCommands) {
-        const std::string text = Encode(command);
-        if (text.find("OUTPUT") != std::string::npos) {
-            EXPECT_EQ(Encode(DecodeLines(text).at(0)), text);
-        }
-    }
+    EXPECT_EQ(replies, 18);
 }
 
 TEST(Tool, CheckReportsWhereReadingStopped) {
     const std::string good = "ALIVE OUTPUT \r\n\terror:0;";
     const struct {
         std::string text;
-        const char* error;
+        std::string error;
         std::uint64_t offset, line, column;
     } cases[] = {
         {"ALIVE OUTPUT error:~;", "lexical error", 19, 1, 20},
@@ -107,18 +107,15 @@ TEST(Tool, CheckReportsWhereReadingStopped) {
         const auto failure = cmds_tool::DecodeStream(
             in, [](const Json&) {}, nullptr);
         ASSERT_TRUE(failure) << c.text.substr(0, 80);
-        EXPECT_EQ(failure->name, c.error) << c.text.substr(0, 80);
-        EXPECT_EQ(failure->offset, c.offset) << c.text.substr(0, 80);
-        EXPECT_EQ(failure->line, c.line) << c.text.substr(0, 80);
-        EXPECT_EQ(failure->column, c.column) << c.text.substr(0, 80);
+        EXPECT_EQ(std::tie(failure->name, failure->offset, failure->line, failure->column),
+                  std::tie(c.error, c.offset, c.line, c.column))
+            << c.text.substr(0, 80);
+        if (&c == &cases[1]) {
+            EXPECT_EQ(cmds_tool::FormatFailure(*failure, "in.txt"),
+                      "in.txt:3:16: syntax error (byte offset 56)\n\terror:0,file:x;\n"
+                      "\t              ^\n");
+        }
     }
-    std::istringstream in(cases[1].text);
-    EXPECT_EQ(cmds_tool::FormatFailure(*cmds_tool::DecodeStream(
-                                           in, [](const Json&) {}, nullptr),
-                                       "in.txt"),
-              "in.txt:3:16: syntax error (byte offset 56)\n"
-              "\terror:0,file:x;\n"
-              "\t              ^\n");
 }
 
 TEST(Tool, EncodeNamesTheLineAndTheFault) {
