@@ -8,6 +8,7 @@
 #include "cmds/framing/framer.h"
 #include "cmds/generator/generator.h"
 #include "cmds/interfaces/callbacks.h"
+#include "cmds/interfaces/commands.h"
 #include "cmds/interfaces/records.h"
 #include "cmds/lexer/lexer.h"
 #include "cmds/lexer/lexer_stream.h"

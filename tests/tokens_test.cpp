@@ -54,7 +54,7 @@ TEST(ValueWords, EveryTableWithItsBounds) {
 // Each error thrown as itself, caught through the base and copied into a base keeps its code.
 template <typename Error>
 int CodeThroughBase() {
-    cmds::CCmdError copy{};
+    cmds::CCmdError copy{-1};
     try {
         throw Error();
     } catch (const cmds::CCmdError& error) {

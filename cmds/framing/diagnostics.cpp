@@ -4,13 +4,6 @@
 
 namespace cmds {
 
-const char* GetErrorName(const CCmdError& error) {
-    static const char* const kNames[] = {"lexical error", "syntax error",   "semantic error",
-                                         "runtime error", "deadlock error", "cancel error"};
-    constexpr int kCount = static_cast<int>(sizeof kNames / sizeof kNames[0]);
-    return error.code >= 0 && error.code < kCount ? kNames[error.code] : "unknown error";
-}
-
 CTextPosition LocateOffset(std::string_view text, std::size_t offset) {
     CTextPosition position;
     position.offset = std::min(offset, text.size());

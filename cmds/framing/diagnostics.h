@@ -12,18 +12,6 @@
 
 namespace cmds {
 
-/// "lexical error", "syntax error", "semantic error", "runtime error", "deadlock error" or
-/// "cancel error" by the error's code; "unknown error" for any other code.
-CMDS_API const char* GetErrorName(const CCmdError& error);
-
-/// A place in a text: `offset` bytes from its start, on line `line` at column `column`. Lines
-/// and columns count from 1; a line ends after each line feed; a column is one byte.
-struct CTextPosition {
-    std::size_t offset = 0;
-    std::size_t line = 1;
-    std::size_t column = 1;
-};
-
 /// The place of byte `offset` of `text`; an offset beyond the text is taken as its length.
 CMDS_API CTextPosition LocateOffset(std::string_view text, std::size_t offset);
 

@@ -1,59 +1,25 @@
 #include "cmds/framing/framer.h"
 
-#include <algorithm>
+#include "cmds/interfaces/commands.h"
+#include "cmds/lexer/words_internal.h"
 
 namespace cmds {
 
 namespace {
 
-// The seventeen commands that CParser reads: every verb in both directions but DIRECTORY, which
-// has a reply only.
-constexpr CCommandHeader kCommands[] = {
-    {tokens::KW_CONNECT, tokens::KW_INPUT},    {tokens::KW_CONNECT, tokens::KW_OUTPUT},
-    {tokens::KW_DISCONNECT, tokens::KW_INPUT}, {tokens::KW_DISCONNECT, tokens::KW_OUTPUT},
-    {tokens::KW_ALIVE, tokens::KW_INPUT},      {tokens::KW_ALIVE, tokens::KW_OUTPUT},
-    {tokens::KW_SHARE, tokens::KW_INPUT},      {tokens::KW_SHARE, tokens::KW_OUTPUT},
-    {tokens::KW_UNSHARE, tokens::KW_INPUT},    {tokens::KW_UNSHARE, tokens::KW_OUTPUT},
-    {tokens::KW_SHAREDIR, tokens::KW_INPUT},   {tokens::KW_SHAREDIR, tokens::KW_OUTPUT},
-    {tokens::KW_DIRECTORY, tokens::KW_OUTPUT}, {tokens::KW_FIND, tokens::KW_INPUT},
-    {tokens::KW_FIND, tokens::KW_OUTPUT},      {tokens::KW_FRIENDS, tokens::KW_INPUT},
-    {tokens::KW_FRIENDS, tokens::KW_OUTPUT},
-};
-
-// The lexer's classes of characters: ASCII only, whatever the locale.
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-bool IsLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-bool IsLetterOrDigit(char c) {
-    return IsLetter(c) || (c >= '0' && c <= '9');
-}
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The word that starts at `pos` after blanks, moving `pos` past it; empty when the next token is
 // no word.
 std::string_view NextWord(std::string_view text, std::size_t& pos) {
-    while (pos < text.size() && IsBlank(text[pos])) {
+    while (pos < text.size() && detail::IsBlank(text[pos])) {
         ++pos;
     }
     const std::size_t start = pos;
-    if (pos < text.size() && IsLetter(text[pos])) {
-        while (pos < text.size() && IsLetterOrDigit(text[pos])) {
+    if (pos < text.size() && detail::IsLetter(text[pos])) {
+        while (pos < text.size() && detail::IsLetterOrDigit(text[pos])) {
             ++pos;
         }
     }
     return text.substr(start, pos - start);
-}
-
-bool IsKeyword(std::string_view word, tokens::TOKEN keyword) {
-    const std::string_view text = GetKeyword(keyword);
-    return word.size() == text.size() &&
-           std::equal(word.begin(), word.end(), text.begin(),
-                      [](char a, char b) { return Lower(a) == Lower(b); });
 }
 
 }  // namespace
@@ -123,17 +89,24 @@ void CCommandFramer::Clear() {
     tooLarge_ = false;
 }
 
+// A word that is no keyword reads as a string, which no header has.
+tokens::TOKEN KeywordOf(std::string_view word) {
+    const detail::WordEntry* entry = detail::FindWord(word.data(), word.size());
+    return entry == nullptr ? tokens::STRING : entry->token;
+}
+
 bool PeekHeader(std::string_view command, CCommandHeader& header) {
     std::size_t pos = 0;
-    const std::string_view verb = NextWord(command, pos);
-    const std::string_view direction = NextWord(command, pos);
-    for (const CCommandHeader& candidate : kCommands) {
-        if (IsKeyword(verb, candidate.verb) && IsKeyword(direction, candidate.direction)) {
-            header = candidate;
-            return true;
-        }
+    const tokens::TOKEN verb = KeywordOf(NextWord(command, pos));
+    const tokens::TOKEN direction = KeywordOf(NextWord(command, pos));
+    const CCommandInfo* info = FindCommand(verb, direction);
+    if (info == nullptr) {
+        return false;
     }
-    return false;
+    header.verb = info->verb;
+    header.direction = info->direction;
+    header.command = info->id;
+    return true;
 }
 
 }  // namespace cmds

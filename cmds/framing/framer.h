@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "cmds/export.h"
+#include "cmds/interfaces/commands.h"
 #include "cmds/tokens/tokens.h"
 
 namespace cmds {
@@ -61,10 +62,12 @@ private:
     bool tooLarge_ = false;
 };
 
-/// The verb (KW_CONNECT to KW_FRIENDS) and direction (KW_INPUT or KW_OUTPUT) of a command.
+/// The verb (KW_CONNECT to KW_FRIENDS) and direction (KW_INPUT or KW_OUTPUT) of a command, and
+/// its kind, for VisitCommand.
 struct CCommandHeader {
     tokens::TOKEN verb = tokens::NO_TOKEN;
     tokens::TOKEN direction = tokens::NO_TOKEN;
+    eCommand command = eCommandConnectIn;
 };
 
 /// Reads the first two words of `command` as the lexer does (blanks skipped, keywords in any

@@ -2,19 +2,12 @@
 #include "cmds/generator/generator_internal.h"
 
 namespace cmds {
-namespace {
-
-constexpr tokens::TOKEN kConnectInHeader[] = {tokens::KW_CONNECT, tokens::KW_INPUT};
-constexpr tokens::TOKEN kConnectOutHeader[] = {tokens::KW_CONNECT, tokens::KW_OUTPUT};
-
-}  // namespace
-
 void CGenerator::GenerateConnectIn(std::uint64_t user, const wstring& pwd,
                                    const std::string& address, unsigned short port,
                                    const wstring& host, bool browsable, bool httpproxy,
                                    bool socksproxy) {
     const Batch batch(*this);
-    Generate(kConnectInHeader, 2);
+    GenerateHeader(eCommandConnectIn);
     GenerateUser(user, pwd);
     Generate(tokens::COMMA);
     GenerateTag(tokens::KW_HOST, host);
@@ -32,7 +25,7 @@ void CGenerator::GenerateConnectIn(std::uint64_t user, const wstring& pwd,
 
 void CGenerator::GenerateConnectOut(tagERROR_CODE error, std::uint64_t file) {
     const Batch batch(*this);
-    Generate(kConnectOutHeader, 2);
+    GenerateHeader(eCommandConnectOut);
     GenerateErrorTag(error);
     Generate(tokens::COMMA);
     GenerateTag(tokens::KW_FILE, file);

@@ -2,17 +2,11 @@
 #include "cmds/generator/generator_internal.h"
 
 namespace cmds {
-namespace {
-
-constexpr tokens::TOKEN kDirectoryOutHeader[] = {tokens::KW_DIRECTORY, tokens::KW_OUTPUT};
-
-}  // namespace
-
 // In the head `folder` is the listed folder's name; in the entries it is a folder number.
 void CGenerator::GenerateDirectoryBegin(tagERROR_CODE error, const wstring& folder,
                                         std::uint64_t id) {
     const Batch batch(*this);
-    Generate(kDirectoryOutHeader, 2);
+    GenerateHeader(eCommandDirectory);
     GenerateErrorTag(error);
     Generate(tokens::COMMA);
     GenerateTag(tokens::KW_FOLDER, folder);

@@ -2,13 +2,6 @@
 #include "cmds/generator/generator_internal.h"
 
 namespace cmds {
-namespace {
-
-constexpr tokens::TOKEN kFindInHeader[] = {tokens::KW_FIND, tokens::KW_INPUT};
-constexpr tokens::TOKEN kFindOutHeader[] = {tokens::KW_FIND, tokens::KW_OUTPUT};
-
-}  // namespace
-
 void CGenerator::GenerateFindIn(const CFindIn& request) {
     const Batch batch(*this);
     GenerateFindIn(request.user, request.pwd, request.keywords, request.exact, request.match,
@@ -21,7 +14,7 @@ void CGenerator::GenerateFindIn(std::uint64_t user, const wstring& pwd, const ws
                                 eExact exact, eMatch match, bool isCase, bool rank, bool freetext,
                                 eScope scope, std::uint32_t max) {
     const Batch batch(*this);
-    Generate(kFindInHeader, 2);
+    GenerateHeader(eCommandFindIn);
     GenerateUser(user, pwd);
     Generate(tokens::COMMA);
     GenerateBreak(1);
@@ -54,7 +47,7 @@ void CGenerator::GenerateFindIn(std::uint64_t user, const wstring& pwd, const ws
 
 void CGenerator::GenerateFindOutBegin(tagERROR_CODE error) {
     const Batch batch(*this);
-    Generate(kFindOutHeader, 2);
+    GenerateHeader(eCommandFindOut);
     GenerateErrorTag(error);
     GenerateBreak(1);
     Generate(tokens::LBRACE);

@@ -2,16 +2,9 @@
 #include "cmds/generator/generator_internal.h"
 
 namespace cmds {
-namespace {
-
-constexpr tokens::TOKEN kFriendsInHeader[] = {tokens::KW_FRIENDS, tokens::KW_INPUT};
-constexpr tokens::TOKEN kFriendsOutHeader[] = {tokens::KW_FRIENDS, tokens::KW_OUTPUT};
-
-}  // namespace
-
 void CGenerator::GenerateFriendsInBegin(std::uint64_t user, const wstring& pwd) {
     const Batch batch(*this);
-    Generate(kFriendsInHeader, 2);
+    GenerateHeader(eCommandFriendsIn);
     GenerateUser(user, pwd);
     GenerateBreak(1);
     Generate(tokens::LBRACE);
@@ -52,7 +45,7 @@ void CGenerator::GenerateFriendsInEnd() {
 
 void CGenerator::GenerateFriendsOutBegin(tagERROR_CODE error) {
     const Batch batch(*this);
-    Generate(kFriendsOutHeader, 2);
+    GenerateHeader(eCommandFriendsOut);
     GenerateErrorTag(error);
     GenerateBreak(1);
     Generate(tokens::LBRACE);

@@ -32,9 +32,9 @@ void CGenerator::GrowPending(std::size_t size) {
     limit_ = pending_.data() + pending_.size();
 }
 
-void CGenerator::Generate(const tokens::TOKEN* header, int count) {
-    for (int i = 0; i < count; ++i) {
-        Generate(header[i]);
+void CGenerator::GenerateHeader(eCommand command) {
+    for (const tokens::TOKEN word : {kCommands[command].verb, kCommands[command].direction}) {
+        Generate(word);
         char* const space = Room(1);
         *space = ' ';
         EndPiece(space + 1);

@@ -11,6 +11,7 @@
 
 #include "cmds/detail/owned_stream.h"
 #include "cmds/export.h"
+#include "cmds/interfaces/commands.h"
 #include "cmds/interfaces/records.h"
 #include "cmds/tokens/tokens.h"
 
@@ -93,7 +94,7 @@ public:
     void GenerateFriendsOutEnd();
 
 private:
-    void Generate(const tokens::TOKEN* header, int count);
+    void GenerateHeader(eCommand command);
     void GenerateTag(tokens::TOKEN key, const std::string& value);
     void GenerateTag(tokens::TOKEN key, tokens::M_TYPE_ENUM value);
     void GenerateTag(tokens::TOKEN key, tokens::P_TYPE_ENUM value);

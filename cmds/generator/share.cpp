@@ -2,16 +2,9 @@
 #include "cmds/generator/generator_internal.h"
 
 namespace cmds {
-namespace {
-
-constexpr tokens::TOKEN kShareInHeader[] = {tokens::KW_SHARE, tokens::KW_INPUT};
-constexpr tokens::TOKEN kShareOutHeader[] = {tokens::KW_SHARE, tokens::KW_OUTPUT};
-
-}  // namespace
-
 void CGenerator::GenerateShareInBegin(std::uint64_t user, const wstring& pwd) {
     const Batch batch(*this);
-    Generate(kShareInHeader, 2);
+    GenerateHeader(eCommandShareIn);
     GenerateUser(user, pwd);
     GenerateBreak(1);
     Generate(tokens::LBRACE);
@@ -30,7 +23,7 @@ void CGenerator::GenerateShareInEnd() {
 
 void CGenerator::GenerateShareOutBegin(tagERROR_CODE error) {
     const Batch batch(*this);
-    Generate(kShareOutHeader, 2);
+    GenerateHeader(eCommandShareOut);
     GenerateErrorTag(error);
     GenerateBreak(1);
     Generate(tokens::LBRACE);

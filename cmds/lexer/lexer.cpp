@@ -1,61 +1,28 @@
 #include "cmds/lexer/lexer.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <istream>
 #include <string_view>
-#include <typeinfo>
+#include <type_traits>
+#include <utility>
 
-#include "cmds/lexer/mt_lexer_stream.h"
+#include "cmds/lexer/words_internal.h"
 #include "cmds/support/tessel.h"
 #include "cmds/tokens/raise_internal.h"
 #include "cmds/tokens/tables_internal.h"
 
 namespace cmds {
 
+using detail::IsBlank;
+using detail::IsDigit;
+using detail::IsLetter;
+using detail::IsLetterOrDigit;
+
 namespace {
-
-// Characters are classified by their ASCII value so that neither the locale nor the signedness
-// of char matters; bytes from 0x80 up are neither letters nor digits. The end of the source (-1)
-// falls on entry 0xFF, which is none of the classes.
-enum CharClass : std::uint8_t { kLetter = 1, kDigit = 2, kBlank = 4 };
-
-constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
-    std::array<std::uint8_t, 256> classes{};
-    for (int c = 'a'; c <= 'z'; ++c) {
-        classes[static_cast<std::size_t>(c)] = kLetter;
-        classes[static_cast<std::size_t>(c - 'a' + 'A')] = kLetter;
-    }
-    for (int c = '0'; c <= '9'; ++c) {
-        classes[static_cast<std::size_t>(c)] = kDigit;
-    }
-    for (char c : {' ', '\t', '\n', '\r'}) {
-        classes[static_cast<std::size_t>(c)] = kBlank;
-    }
-    return classes;
-}();
-
-constexpr bool Is(int c, std::uint8_t classes) {
-    return (kCharClasses[static_cast<std::size_t>(c & 0xFF)] & classes) != 0;
-}
-constexpr bool IsLetter(int c) {
-    return Is(c, kLetter);
-}
-constexpr bool IsDigit(int c) {
-    return Is(c, kDigit);
-}
-constexpr bool IsLetterOrDigit(int c) {
-    return Is(c, kLetter | kDigit);
-}
-constexpr bool IsBlank(int c) {
-    return Is(c, kBlank);
-}
-constexpr char FoldCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
 
 constexpr int kDoubleQuote = '"';
 constexpr int kApostrophe = '\'';
@@ -91,398 +58,193 @@ tokens::TOKEN PunctuationToken(int c) {
     }
 }
 
-// The words of the keyword table and the four value tables, case-folded, in an open-addressing
-// hash table. Built once; a word that occurs in several tables keeps its first place in search
-// order (keywords, M, P, C, scope).
-class WordIndex {
-public:
-    struct Entry {
-        char text[12];       // case-folded, NUL-terminated
-        std::size_t length;  // 0 marks a free slot
-        tokens::TOKEN token;
-        int value;  // the enumeration value of a value word
-    };
-
-    static constexpr std::size_t kMaxLength = sizeof(Entry::text) - 1;
-
-    WordIndex() {
-        for (int token = 1; token < kKeywordCount; ++token) {
-            Add(detail::kKeywordTexts[token], static_cast<tokens::TOKEN>(token), 0);
-        }
-        AddValueWords(detail::kMTypeTexts, kMTypeCount, tokens::M_VALUE);
-        AddValueWords(detail::kPTypeTexts, kPTypeCount, tokens::P_VALUE);
-        AddValueWords(detail::kCTypeTexts, kCTypeCount, tokens::C_VALUE);
-        AddValueWords(detail::kScopeTypeTexts, kScopeTypeCount, tokens::SCOPE_VALUE);
+// A byte for a person: printable ASCII in quotes, anything else as its number.
+std::string DescribeByte(int c) {
+    if (c >= 0x20 && c < 0x7f) {
+        return std::string("'") + static_cast<char>(c) + "'";
     }
-
-    // Null when no table holds the word, compared without regard to case.
-    const Entry* Find(const char* word, std::size_t length) const {
-        if (length == 0 || length > kMaxLength) {
-            return nullptr;
-        }
-        for (std::size_t slot = Hash(word, length);; slot = (slot + 1) % kSlots) {
-            const Entry& entry = slots_[slot];
-            if (entry.length == 0) {
-                return nullptr;
-            }
-            if (entry.length == length && EqualFolded(entry.text, word, length)) {
-                return &entry;
-            }
-        }
-    }
-
-private:
-    // Over three times the 74 table words, so probe runs stay short and a free slot always ends
-    // a search.
-    static constexpr std::size_t kSlots = 256;
-
-    // The length and three letters tell the table words apart; a multiplicative mix spreads
-    // them over the slots so that probes stay short.
-    static std::size_t Hash(const char* word, std::size_t length) {
-        const std::uint32_t key =
-            static_cast<std::uint32_t>(length) |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(FoldCase(word[0]))) << 8 |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(FoldCase(word[length / 2])))
-                << 16 |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(FoldCase(word[length - 1])))
-                << 24;
-        return (key * 2654435761u) >> 24;
-    }
-
-    static bool EqualFolded(const char* folded, const char* word, std::size_t length) {
-        for (std::size_t i = 0; i < length; ++i) {
-            if (folded[i] != FoldCase(word[i])) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // Entry 0 of every table is the empty text, which is never matched.
-    void AddValueWords(const char* const* table, int count, tokens::TOKEN token) {
-        for (int value = 1; value < count; ++value) {
-            Add(table[value], token, value);
-        }
-    }
-
-    void Add(const char* text, tokens::TOKEN token, int value) {
-        Entry entry{};
-        entry.length = std::strlen(text);
-        assert(entry.length <= kMaxLength);
-        for (std::size_t i = 0; i < entry.length; ++i) {
-            entry.text[i] = FoldCase(text[i]);
-        }
-        entry.token = token;
-        entry.value = value;
-        if (Find(entry.text, entry.length) == nullptr) {
-            Insert(entry);
-        }
-    }
-
-    void Insert(const Entry& entry) {
-        std::size_t slot = Hash(entry.text, entry.length);
-        while (slots_[slot].length != 0) {
-            slot = (slot + 1) % kSlots;
-        }
-        slots_[slot] = entry;
-    }
-
-    std::array<Entry, kSlots> slots_{};
-};
-
-const WordIndex& Words() {
-    static const WordIndex words;
-    return words;
+    static const char kHex[] = "0123456789ABCDEF";
+    return std::string("byte 0x") + kHex[(c >> 4) & 0xF] + kHex[c & 0xF];
 }
 
-// The readers below give Scan its characters. Get and PutBack are the source's GetNextChar and
-// PutBackChar; the Collect operations read the rest of a word, a number or a quoted string and
-// leave the source exactly where reading it character by character would; Finish ends any
-// in-place reading before host code (the text conversions) runs.
+// At most this many units of a value are shown in a message.
+constexpr std::size_t kShownUnits = 40;
 
-// Every character through the source's virtual operations.
-class VirtualReader {
-public:
-    explicit VirtualReader(CLexerStreamBase& source) : source_(source) {}
-
-    int Get() { return source_.GetNextChar(); }
-    void PutBack(int c) { source_.PutBackChar(c); }
-    void Finish() {}
-
-    // The word that starts with `first`, collected in `scratch`.
-    std::string_view CollectWord(int first, std::string& scratch) {
-        scratch.assign(1, static_cast<char>(first));
-        int c = Get();
-        while (IsLetterOrDigit(c)) {
-            scratch.push_back(static_cast<char>(c));
-            c = Get();
+template <typename Text>
+std::string ShowText(const Text& text, char quote, const char* escape, int digits) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string shown(1, quote);
+    const std::size_t count = std::min(text.size(), kShownUnits);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto unit = static_cast<std::uint32_t>(
+            static_cast<std::make_unsigned_t<typename Text::value_type>>(text[i]));
+        if (unit >= 0x20 && unit < 0x7f && unit != '\\') {
+            shown += static_cast<char>(unit);
+            continue;
         }
-        PutBack(c);
-        return scratch;
-    }
-
-    // Unsigned arithmetic wraps, so a run too long for 64 bits keeps its value modulo 2^64.
-    void CollectDigits(std::uint64_t& number) {
-        int c = Get();
-        while (IsDigit(c)) {
-            number = number * 10 + static_cast<std::uint64_t>(c - '0');
-            c = Get();
-        }
-        PutBack(c);
-    }
-
-    // Appends the bytes up to the closing `quote`, which is consumed; false when the end of the
-    // source comes first.
-    bool CollectQuoted(int quote, std::string& text) {
-        int c = Get();
-        while (c != quote && c != -1) {
-            text.push_back(static_cast<char>(c));
-            c = Get();
-        }
-        return c == quote;
-    }
-
-private:
-    CLexerStreamBase& source_;
-};
-
-// Reads runs of characters in place. `open(begin, end)` starts a run (false when none can be
-// read in place now) and `close(begin, next)` hands back its unread part; in between nothing
-// else touches the source's buffer. Characters beyond a run come through the virtual
-// operations, after which a new run is opened.
-template <typename Open, typename Close>
-class RunReader {
-public:
-    RunReader(CLexerStreamBase& source, Open open, Close close)
-        : source_(source), open_(open), close_(close) {
-        OpenRun();
-    }
-    ~RunReader() { CloseRun(); }
-
-    RunReader(const RunReader&) = delete;
-    RunReader& operator=(const RunReader&) = delete;
-
-    int Get() {
-        if (next_ != end_) {
-            inRun_ = true;
-            return static_cast<unsigned char>(*next_++);
-        }
-        return GetOutsideRun();
-    }
-
-    void PutBack(int c) {
-        if (inRun_) {
-            --next_;
-            inRun_ = false;
-            return;
-        }
-        CloseRun();
-        source_.PutBackChar(c);
-        OpenRun();
-    }
-
-    void Finish() { CloseRun(); }
-
-    // A word that lies within the run is returned in place; the character after it is left
-    // unread, which is where reading and putting it back would leave the source.
-    std::string_view CollectWord(int first, std::string& scratch) {
-        if (inRun_) {
-            const char* const start = next_ - 1;
-            while (next_ != end_ && IsLetterOrDigit(*next_)) {
-                ++next_;
-            }
-            if (next_ != end_) {
-                return std::string_view(start, static_cast<std::size_t>(next_ - start));
-            }
-            scratch.assign(start, next_);
-        } else {
-            scratch.assign(1, static_cast<char>(first));
-        }
-        for (;;) {
-            const int c = GetOutsideRun();
-            if (!IsLetterOrDigit(c)) {
-                PutBack(c);
-                return scratch;
-            }
-            scratch.push_back(static_cast<char>(c));
-            while (next_ != end_ && IsLetterOrDigit(*next_)) {
-                scratch.push_back(*next_++);
-            }
-            if (next_ != end_) {
-                return scratch;
-            }
+        shown += escape;
+        for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) {
+            shown += kHex[(unit >> shift) & 0xF];
         }
     }
-
-    void CollectDigits(std::uint64_t& number) {
-        for (;;) {
-            while (next_ != end_ && IsDigit(*next_)) {
-                number = number * 10 + static_cast<std::uint64_t>(*next_++ - '0');
-            }
-            if (next_ != end_) {
-                return;
-            }
-            const int c = GetOutsideRun();
-            if (!IsDigit(c)) {
-                PutBack(c);
-                return;
-            }
-            number = number * 10 + static_cast<std::uint64_t>(c - '0');
-        }
+    shown += quote;
+    if (count < text.size()) {
+        shown += "...";
     }
-
-    bool CollectQuoted(int quote, std::string& text) {
-        for (;;) {
-            if (next_ != end_) {
-                const auto* found = static_cast<const char*>(
-                    std::memchr(next_, quote, static_cast<std::size_t>(end_ - next_)));
-                if (found != nullptr) {
-                    text.append(next_, found);
-                    next_ = found + 1;
-                    inRun_ = true;
-                    return true;
-                }
-                text.append(next_, end_);
-                next_ = end_;
-            }
-            const int c = GetOutsideRun();
-            if (c == quote) {
-                return true;
-            }
-            if (c == -1) {
-                return false;
-            }
-            text.push_back(static_cast<char>(c));
-        }
-    }
-
-private:
-    int GetOutsideRun() {
-        CloseRun();
-        const int c = source_.GetNextChar();
-        inRun_ = false;
-        OpenRun();
-        return c;
-    }
-
-    void OpenRun() {
-        if (open_(begin_, end_)) {
-            runOpen_ = true;
-        } else {
-            begin_ = end_ = nullptr;
-        }
-        next_ = begin_;
-    }
-
-    void CloseRun() {
-        if (runOpen_) {
-            runOpen_ = false;
-            close_(begin_, next_);
-            begin_ = end_ = next_ = nullptr;
-        }
-    }
-
-    CLexerStreamBase& source_;
-    Open open_;
-    Close close_;
-    bool runOpen_ = false;
-    bool inRun_ = false;  // whether the last character read came from the current run
-    const char* begin_ = nullptr;
-    const char* next_ = nullptr;
-    const char* end_ = nullptr;
-};
-
-template <typename Open, typename Close>
-RunReader(CLexerStreamBase&, Open, Close) -> RunReader<Open, Close>;
+    return shown;
+}
 
 }  // namespace
 
 CLexer::CLexer(CLexerStreamBase& source) : source_(source) {}
 
+CLexer::CLexer(CLexerStream& source) : source_(source), lender_(&source) {}
+
 CLexer::~CLexer() = default;
 
-tokens::TOKEN CLexer::GetNextToken() {
-    if (sourceKind_ == SourceKind::kUnknown) {
-        const std::type_info& type = typeid(source_);
-        sourceKind_ = type == typeid(CStrLexerStream)  ? SourceKind::kString
-                      : type == typeid(CMtLexerStream) ? SourceKind::kFeed
-                                                       : SourceKind::kVirtual;
-    }
-    switch (sourceKind_) {
-        case SourceKind::kString: {
-            auto& text = static_cast<CStrLexerStream&>(source_);
-            detail::SourceBuffer& buffer = text.ownedBuffer;
-            const std::iostream& stream = text.ownedStream;
-            // Once the end has been met the stream is no longer good, and every read goes
-            // through GetNextChar, which reports the end again.
-            RunReader reader(
-                source_,
-                [&buffer, &stream](const char*& begin, const char*& end) {
-                    if (!stream.good()) {
-                        return false;
-                    }
-                    begin = buffer.ReadBegin();
-                    end = buffer.ReadEnd();
-                    return begin != end;
-                },
-                [&buffer](const char*, const char* next) { buffer.SetReadPosition(next); });
-            return Scan(reader);
-        }
-        case SourceKind::kFeed: {
-            auto& feed = static_cast<CMtLexerStream&>(source_);
-            RunReader reader(
-                source_,
-                [&feed](const char*& begin, const char*& end) { return feed.OpenRun(begin, end); },
-                [&feed](const char* begin, const char* next) { feed.CloseRun(begin, next); });
-            return Scan(reader);
-        }
-        default: {
-            VirtualReader reader(source_);
-            return Scan(reader);
-        }
+// Position of the next byte to read, counted from the lexer's first read.
+std::uint64_t CLexer::Offset() const {
+    return consumed_ + static_cast<std::uint64_t>(runNext_ - runBegin_);
+}
+
+void CLexer::Borrow() {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    if (lender_ != nullptr && lender_->LendRun(begin, end)) {
+        runBegin_ = runNext_ = begin;
+        runEnd_ = end;
     }
 }
 
-template <typename Reader>
-tokens::TOKEN CLexer::Scan(Reader& reader) {
-    int c = reader.Get();
-    while (IsBlank(c)) {
-        c = reader.Get();
+void CLexer::GiveBack() {
+    if (runBegin_ != nullptr) {
+        const char* const begin = runBegin_;
+        const char* const next = runNext_;
+        consumed_ += static_cast<std::uint64_t>(next - begin);
+        runBegin_ = runNext_ = runEnd_ = nullptr;
+        lender_->ReturnRun(begin, next);
     }
-    tokens::TOKEN token = tokens::NO_TOKEN;
-    if (IsLetter(c)) {
-        token = ClassifyWord(reader.CollectWord(c, scratch_));
-    } else if (IsDigit(c)) {
-        std::uint64_t number = static_cast<std::uint64_t>(c - '0');
-        reader.CollectDigits(number);
-        numberValue_ = number;
-        token = tokens::NUMBER;
-    } else if (c == -1) {
-        token = tokens::END_OF_INPUT;
-    } else if (c == kDoubleQuote) {
-        narrowValue_.clear();
-        scratch_.clear();
-        const bool closed = reader.CollectQuoted(kDoubleQuote, scratch_);
-        reader.Finish();
-        if (closed) {
-            ConvertASCIIcodeToString(scratch_, narrowValue_);
-            token = tokens::STRING;
+}
+
+int CLexer::GetOutsideRun() {
+    GiveBack();
+    const int c = source_.GetNextChar();
+    lastFromRun_ = false;
+    if (c != -1) {
+        ++consumed_;
+    }
+    Borrow();
+    return c;
+}
+
+int CLexer::Get() {
+    if (runNext_ != runEnd_) {
+        lastFromRun_ = true;
+        return static_cast<unsigned char>(*runNext_++);
+    }
+    return GetOutsideRun();
+}
+
+void CLexer::PutBack(int c) {
+    if (lastFromRun_) {
+        --runNext_;
+        lastFromRun_ = false;
+        return;
+    }
+    GiveBack();
+    source_.PutBackChar(c);
+    if (c != -1) {
+        --consumed_;
+    }
+    Borrow();
+}
+
+void CLexer::NoteLineBreaks(const char* begin, const char* end, std::uint64_t offset) {
+    for (const char* p = begin; p != end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (p == nullptr) {
+            return;
         }
-    } else if (c == kApostrophe) {
-        scratch_.clear();
-        const bool closed = reader.CollectQuoted(kApostrophe, scratch_);
-        reader.Finish();
-        // Converted even when the string is unterminated; the error follows below.
-        ConvertUTF8ToUnicode(scratch_, wideValue_);
-        token = closed ? tokens::WSTRING : tokens::NO_TOKEN;
-    } else {
-        token = PunctuationToken(c);
+        ++line_;
+        lineStart_ = offset + static_cast<std::uint64_t>(p - begin) + 1;
     }
+}
+
+tokens::TOKEN CLexer::GetNextToken() {
+    try {
+        Borrow();
+        const tokens::TOKEN token = Scan();
+        GiveBack();
+        lastToken_ = token;
+        return token;
+    } catch (CCmdError& error) {
+        GiveBack();
+        detail::ErrorDetail where;
+        const std::uint64_t offset = Offset();
+        where.position = {static_cast<std::size_t>(offset), line_,
+                          static_cast<std::size_t>(offset - lineStart_ + 1)};
+        where.reason = error.code == detail::kCancelErrorCode     ? "the source was aborted"
+                       : error.code == detail::kDeadlockErrorCode ? "no input came within the wait"
+                                                                  : "the source failed";
+        detail::LocateIfBare(error, where);
+        throw;
+    } catch (...) {
+        GiveBack();
+        throw;
+    }
+}
+
+void CLexer::Fail(const char* reason) {
+    GiveBack();
+    detail::ErrorDetail detail;
+    detail.position = tokenPosition_;
+    detail.reason = reason;
+    detail::ThrowLocated(detail::kLexErrorCode, std::move(detail));
+}
+
+tokens::TOKEN CLexer::Scan() {
+    const int c = SkipBlanks();
+    const std::uint64_t start = Offset() - (c == -1 ? 0 : 1);
+    tokenPosition_ = {static_cast<std::size_t>(start), line_,
+                      static_cast<std::size_t>(start - lineStart_ + 1)};
+    if (IsLetter(c)) {
+        scratch_.assign(1, static_cast<char>(c));
+        ReadString(scratch_);
+        return Classify(scratch_.data(), scratch_.size());
+    }
+    if (IsDigit(c)) {
+        return ReadNumber(c, numberValue_);
+    }
+    switch (c) {
+        case -1:
+            return tokens::END_OF_INPUT;
+        case kDoubleQuote: {
+            narrowValue_.clear();
+            const tokens::TOKEN token = ReadQuoteString(narrowValue_);
+            if (token == tokens::NO_TOKEN) {
+                Fail("the input ends inside a string");
+            }
+            return token;
+        }
+        case kApostrophe: {
+            scratch_.clear();
+            const tokens::TOKEN token = ReadUTF8(scratch_);
+            GiveBack();
+            NoteLineBreaks(scratch_.data(), scratch_.data() + scratch_.size(), start + 1);
+            // Converted even when the string is unterminated; the error follows.
+            ConvertUTF8ToUnicode(scratch_, wideValue_);
+            if (token == tokens::NO_TOKEN) {
+                Fail("the input ends inside a wide string");
+            }
+            return token;
+        }
+        default:
+            break;
+    }
+    const tokens::TOKEN token = PunctuationToken(c);
     if (token == tokens::NO_TOKEN) {
-        reader.Finish();
-        detail::ThrowLexError();
+        Fail((DescribeByte(c) + " starts no token").c_str());
     }
-    lastToken_ = token;
     return token;
 }
 
@@ -527,59 +289,160 @@ bool CLexer::GetScopeType(tokens::SCOPE_TYPE_ENUM& out) {
     return lastToken_ == tokens::SCOPE_VALUE;
 }
 
-// The protected steps read through the source's virtual operations, one character at a time.
+std::string CLexer::DescribeToken() const {
+    using namespace tokens;
+    switch (lastToken_) {
+        case END_OF_INPUT:
+            return "the end of the input";
+        case NUMBER:
+            return "the number " + std::to_string(numberValue_);
+        case STRING:
+            return "the string " + ShowText(narrowValue_, '"', "\\x", 2);
+        case WSTRING:
+            return "the wide string " + ShowText(wideValue_, '\'', "\\u", 4);
+        case M_VALUE:
+            return std::string("the word ") + detail::kMTypeTexts[mValue_];
+        case P_VALUE:
+            return std::string("the word ") + detail::kPTypeTexts[pValue_];
+        case C_VALUE:
+            return std::string("the word ") + detail::kCTypeTexts[cValue_];
+        case SCOPE_VALUE:
+            return std::string("the word ") + detail::kScopeTypeTexts[scopeValue_];
+        default:
+            break;
+    }
+    if (lastToken_ >= COLON && lastToken_ < kKeywordCount) {
+        return std::string("'") + detail::kKeywordTexts[lastToken_] + "'";
+    }
+    if (lastToken_ > NO_TOKEN && lastToken_ < COLON) {
+        return std::string("the keyword ") + detail::kKeywordTexts[lastToken_];
+    }
+    return "nothing";
+}
+
+// The steps read in place while a run is lent: a step that meets the run's end goes on through
+// GetOutsideRun, which reads one character from the source and borrows a new run.
 
 int CLexer::SkipBlanks() {
-    int c = source_.GetNextChar();
-    while (IsBlank(c)) {
-        c = source_.GetNextChar();
+    for (;;) {
+        while (runNext_ != runEnd_) {
+            const char c = *runNext_++;
+            if (!IsBlank(c)) {
+                lastFromRun_ = true;
+                return static_cast<unsigned char>(c);
+            }
+            if (c == '\n') {
+                ++line_;
+                lineStart_ = Offset();
+            }
+        }
+        const int c = GetOutsideRun();
+        if (!IsBlank(c)) {
+            return c;
+        }
+        if (c == '\n') {
+            ++line_;
+            lineStart_ = Offset();
+        }
     }
-    return c;
 }
 
+// The character after the word is left unread: within a run it is simply not taken, which is
+// where reading and putting it back would leave the source.
 void CLexer::ReadString(std::string& word) {
-    int c = source_.GetNextChar();
-    while (IsLetterOrDigit(c)) {
+    for (;;) {
+        const char* const start = runNext_;
+        while (runNext_ != runEnd_ && IsLetterOrDigit(*runNext_)) {
+            ++runNext_;
+        }
+        word.append(start, runNext_);
+        if (runNext_ != runEnd_) {
+            return;
+        }
+        const int c = GetOutsideRun();
+        if (!IsLetterOrDigit(c)) {
+            PutBack(c);
+            return;
+        }
         word.push_back(static_cast<char>(c));
-        c = source_.GetNextChar();
     }
-    source_.PutBackChar(c);
 }
 
+// Unsigned arithmetic wraps, so a run too long for 64 bits keeps its value modulo 2^64.
 tokens::TOKEN CLexer::ReadNumber(int first, std::uint64_t& value) {
     std::uint64_t number = 0;
-    if (IsDigit(first)) {
-        number = static_cast<std::uint64_t>(first - '0');
-        VirtualReader(source_).CollectDigits(number);
-    } else {
-        source_.PutBackChar(first);
+    int c = first;
+    for (;;) {
+        if (!IsDigit(c)) {
+            PutBack(c);
+            break;
+        }
+        number = number * 10 + static_cast<std::uint64_t>(c - '0');
+        while (runNext_ != runEnd_ && IsDigit(*runNext_)) {
+            number = number * 10 + static_cast<std::uint64_t>(*runNext_++ - '0');
+        }
+        if (runNext_ != runEnd_) {
+            break;
+        }
+        c = GetOutsideRun();
     }
     value = number;
     return tokens::NUMBER;
 }
 
-tokens::TOKEN CLexer::ReadUTF8(std::string& text) {
-    return VirtualReader(source_).CollectQuoted(kApostrophe, text) ? tokens::WSTRING
-                                                                   : tokens::NO_TOKEN;
+// Appends the bytes up to the closing `quote`, which is consumed; false when the end of the
+// source comes first.
+bool CLexer::CollectQuoted(int quote, std::string& text) {
+    for (;;) {
+        if (runNext_ != runEnd_) {
+            const auto* found = static_cast<const char*>(
+                std::memchr(runNext_, quote, static_cast<std::size_t>(runEnd_ - runNext_)));
+            if (found != nullptr) {
+                text.append(runNext_, found);
+                runNext_ = found + 1;
+                lastFromRun_ = true;
+                return true;
+            }
+            text.append(runNext_, runEnd_);
+            runNext_ = runEnd_;
+        }
+        const int c = GetOutsideRun();
+        if (c == quote) {
+            return true;
+        }
+        if (c == -1) {
+            return false;
+        }
+        text.push_back(static_cast<char>(c));
+    }
 }
 
+tokens::TOKEN CLexer::ReadUTF8(std::string& text) {
+    return CollectQuoted(kApostrophe, text) ? tokens::WSTRING : tokens::NO_TOKEN;
+}
+
+// The coded bytes are collected in the lexer's scratch text and decoded into `value` once the
+// source is no longer lent, since the decoding is the host's code.
 tokens::TOKEN CLexer::ReadQuoteString(std::string& value) {
-    std::string code;
-    if (!VirtualReader(source_).CollectQuoted(kDoubleQuote, code)) {
+    const std::uint64_t contentStart = Offset();
+    scratch_.clear();
+    if (!CollectQuoted(kDoubleQuote, scratch_)) {
         return tokens::NO_TOKEN;
     }
-    ConvertASCIIcodeToString(code, value);
+    GiveBack();
+    NoteLineBreaks(scratch_.data(), scratch_.data() + scratch_.size(), contentStart);
+    ConvertASCIIcodeToString(scratch_, value);
     return tokens::STRING;
 }
 
 tokens::TOKEN CLexer::FindKeyword(const char* word) {
-    return ClassifyWord(word);
+    return Classify(word, std::strlen(word));
 }
 
-tokens::TOKEN CLexer::ClassifyWord(std::string_view word) {
-    const WordIndex::Entry* entry = Words().Find(word.data(), word.size());
+tokens::TOKEN CLexer::Classify(const char* word, std::size_t length) {
+    const detail::WordEntry* entry = detail::FindWord(word, length);
     if (entry == nullptr) {
-        narrowValue_.assign(word);
+        narrowValue_.assign(word, length);
         return tokens::STRING;
     }
     switch (entry->token) {

@@ -9,15 +9,20 @@
 
 #include "cmds/export.h"
 #include "cmds/lexer/lexer_stream.h"
+#include "cmds/tokens/errors.h"
 #include "cmds/tokens/tokens.h"
 
 namespace cmds {
 
 /// Turns the bytes of a source into tokens and keeps the value of the last token of each kind.
-/// The source is not owned and must outlive the lexer.
+/// The source is not owned and must outlive the lexer. The lexer counts the bytes it reads, so
+/// it can tell where each token starts whatever the source.
 class CMDS_API CLexer {
 public:
+    /// Reads through the source's GetNextChar and PutBackChar.
     explicit CLexer(CLexerStreamBase& source);
+    /// Also reads the runs of characters that the source lends in place.
+    explicit CLexer(CLexerStream& source);
     virtual ~CLexer();
 
     CLexer(const CLexer&) = delete;
@@ -25,7 +30,7 @@ public:
 
     /// Reads the next token. Throws CLexError when the bytes form none; the bytes read up to the
     /// fault stay consumed and the last token stays the one returned before. Errors of the
-    /// source pass through.
+    /// source pass through, located where reading stopped.
     tokens::TOKEN GetNextToken();
 
     /// Copy the value when the last token is STRING (WSTRING); otherwise leave `out` untouched.
@@ -38,7 +43,14 @@ public:
     bool GetCType(tokens::C_TYPE_ENUM& out);
     bool GetScopeType(tokens::SCOPE_TYPE_ENUM& out);
 
+    /// Where the last token returned starts, counted from the lexer's first read.
+    CTextPosition GetTokenPosition() const { return tokenPosition_; }
+    /// Describes the last token for a person: "the number 5", "';'", "the end of the input".
+    std::string DescribeToken() const;
+
 protected:
+    /// The steps of GetNextToken. Each reads in place while the source lends characters and
+    /// through GetNextChar otherwise.
     int SkipBlanks();
     void ReadString(std::string& word);
     tokens::TOKEN ReadNumber(int first, std::uint64_t& value);
@@ -47,17 +59,20 @@ protected:
     tokens::TOKEN FindKeyword(const char* word);
 
 private:
-    /// How the characters are taken: through the source's virtual operations, or in runs read
-    /// in place from a string source or a feed stream (only for those exact classes, so that a
-    /// subclass that overrides the character operations is always called). A source's class
-    /// never changes, so it is looked up on the first token only.
-    enum class SourceKind : std::uint8_t { kUnknown, kVirtual, kString, kFeed };
-
-    template <typename Reader>
-    tokens::TOKEN Scan(Reader& reader);
-    tokens::TOKEN ClassifyWord(std::string_view word);
+    int Get();
+    void PutBack(int c);
+    int GetOutsideRun();
+    void Borrow();
+    void GiveBack();
+    std::uint64_t Offset() const;
+    void NoteLineBreaks(const char* begin, const char* end, std::uint64_t offset);
+    bool CollectQuoted(int quote, std::string& text);
+    tokens::TOKEN Classify(const char* word, std::size_t length);
+    tokens::TOKEN Scan();
+    [[noreturn]] void Fail(const char* reason);
 
     CLexerStreamBase& source_;
+    CLexerStream* lender_ = nullptr;
     tokens::TOKEN lastToken_ = tokens::NO_TOKEN;
     tokens::M_TYPE_ENUM mValue_ = tokens::M_NONE;
     tokens::P_TYPE_ENUM pValue_ = tokens::P_NONE;
@@ -68,7 +83,17 @@ private:
     std::uint64_t numberValue_ = 0;
     /// The bytes of the token being read, kept so that no token allocates a string of its own.
     std::string scratch_;
-    SourceKind sourceKind_ = SourceKind::kUnknown;
+
+    /// The run lent by the source, if any: [runBegin_, runEnd_), read up to runNext_.
+    const char* runBegin_ = nullptr;
+    const char* runNext_ = nullptr;
+    const char* runEnd_ = nullptr;
+    bool lastFromRun_ = false;
+    /// Bytes read before the current run, and where the current line starts.
+    std::uint64_t consumed_ = 0;
+    std::uint64_t lineStart_ = 0;
+    std::size_t line_ = 1;
+    CTextPosition tokenPosition_;
 };
 
 }  // namespace cmds

@@ -1,5 +1,9 @@
 #include "cmds/lexer/lexer_stream.h"
 
+#include <ostream>
+
+#include "cmds/lexer/get_area_internal.h"
+
 namespace cmds {
 
 // Derived sources pass a reference to a member that is constructed after this part: it is only
@@ -9,6 +13,7 @@ CLexerStream::CLexerStream(std::istream& stream) : stream_(stream) {}
 CLexerStream::~CLexerStream() = default;
 
 int CLexerStream::GetNextChar() {
+    ownReads_ = true;
     // good() is false once the end has been met, so the end is reported once and then -1 for
     // ever without touching the stream again.
     if (!stream_.good()) {
@@ -39,8 +44,30 @@ void CLexerStream::SetPos(int pos) {
     stream_.seekg(pos, std::ios_base::beg);
 }
 
+// Only a good stream lends, so that the end is met, and the stream's state set, through get().
+// get() flushes a tied stream first, and so does lending.
+bool CLexerStream::LendRun(const char*& begin, const char*& end) {
+    if (!ownReads_ || !stream_.good()) {
+        return false;
+    }
+    std::streambuf* const buffer = stream_.rdbuf();
+    if (buffer == nullptr) {
+        return false;
+    }
+    if (std::ostream* const tied = stream_.tie()) {
+        tied->flush();
+    }
+    return detail::GetArea::Ready(*buffer, begin, end);
+}
+
+void CLexerStream::ReturnRun(const char* begin, const char* next) {
+    if (next != begin) {
+        detail::GetArea::Advance(*stream_.rdbuf(), next);
+    }
+}
+
 CStrLexerStream::CStrLexerStream(const std::string& text)
-    : OwnedSourceStream(text), CLexerStream(ownedStream) {}
+    : OwnedStringStream(text), CLexerStream(ownedStream) {}
 
 CStrLexerStream::~CStrLexerStream() = default;
 

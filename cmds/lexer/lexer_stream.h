@@ -49,21 +49,27 @@ public:
     int GetPos() override;
     void SetPos(int pos) override;
 
+    /// Reading in place, for the lexer. LendRun offers the characters that can be read now
+    /// without waiting as [begin, end), or returns false when it has none to lend. Until
+    /// ReturnRun, the reader makes no other call on the source; ReturnRun(begin, next) counts
+    /// [begin, next) as read, as that many GetNextChar calls would have.
+    ///
+    /// This class lends the characters in its stream buffer's get area, once its own
+    /// GetNextChar has been called: a subclass that replaces GetNextChar without calling this
+    /// class's is read through its own operations only.
+    virtual bool LendRun(const char*& begin, const char*& end);
+    virtual void ReturnRun(const char* begin, const char* next);
+
 private:
     std::istream& stream_;
+    bool ownReads_ = false;
 };
 
-class CLexer;
-
 /// Reads its own copy of a string; later changes to the caller's string are not seen.
-class CMDS_API CStrLexerStream : private detail::OwnedSourceStream, public CLexerStream {
+class CMDS_API CStrLexerStream : private detail::OwnedStringStream, public CLexerStream {
 public:
     explicit CStrLexerStream(const std::string& text);
     ~CStrLexerStream() override;
-
-private:
-    /// A lexer over a source of exactly this class scans the owned buffer in place.
-    friend class CLexer;
 };
 
 }  // namespace cmds

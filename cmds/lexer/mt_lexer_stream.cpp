@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "cmds/lexer/get_area_internal.h"
 #include "cmds/lexer/sync_internal.h"
 #include "cmds/tokens/raise_internal.h"
 
@@ -56,7 +57,7 @@ void CMtLexerStream::Abort() {
 
 void CMtLexerStream::GetData(std::string& out) {
     FeedLock lock(sync_->section);
-    out = ownedBuffer.str();
+    out = ownedStream.str();
 }
 
 int CMtLexerStream::GetNextChar() {
@@ -91,16 +92,14 @@ void CMtLexerStream::PutBackChar(int c) {
 
 // While characters are pending the data event is set, so a reader that finds some under the lock
 // is where one that had waited for the event and then taken the lock would be.
-bool CMtLexerStream::OpenRun(const char*& begin, const char*& end) {
+bool CMtLexerStream::LendRun(const char*& begin, const char*& end) {
     if (sync_->section.Lock(kDefaultWaitMilliseconds) == -1) {
         return false;
     }
-    if (!aborted_ && pending_ > 0 && ownedStream.good()) {
-        begin = ownedBuffer.ReadBegin();
-        end = begin + std::min<std::ptrdiff_t>(ownedBuffer.ReadEnd() - begin, pending_);
-        if (begin != end) {
-            return true;
-        }
+    if (!aborted_ && pending_ > 0 && ownedStream.good() &&
+        detail::GetArea::Ready(*ownedStream.rdbuf(), begin, end)) {
+        end = begin + std::min<std::ptrdiff_t>(end - begin, pending_);
+        return true;
     }
     sync_->section.Unlock(1, 0);
     return false;
@@ -108,8 +107,8 @@ bool CMtLexerStream::OpenRun(const char*& begin, const char*& end) {
 
 // The run never goes past the pending count, so the count reaches 0 at most at its last
 // character, where reading one character at a time would have reset the event too.
-void CMtLexerStream::CloseRun(const char* begin, const char* next) {
-    ownedBuffer.SetReadPosition(next);
+void CMtLexerStream::ReturnRun(const char* begin, const char* next) {
+    detail::GetArea::Advance(*ownedStream.rdbuf(), next);
     pending_ -= static_cast<std::int32_t>(next - begin);
     if (pending_ == 0) {
         sync_->dataEvent.Reset();

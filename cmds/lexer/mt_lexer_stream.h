@@ -20,7 +20,7 @@ class FeedSync;
 /// One reading thread calls GetNextChar and PutBackChar; any thread may insert, abort and query.
 /// A read waits at most two minutes for data (then CDeadlockError) and throws CCancelError once
 /// the stream is aborted. Every byte inserted is kept for GetData.
-class CMDS_API CMtLexerStream : private detail::OwnedSourceStream, public CLexerStream {
+class CMDS_API CMtLexerStream : private detail::OwnedStringStream, public CLexerStream {
 public:
     CMtLexerStream();
     ~CMtLexerStream() override;
@@ -39,21 +39,18 @@ public:
     int GetPos() override;
     void SetPos(int pos) override;
 
+    /// Lends at most the pending characters and holds the lock until ReturnRun: one hold of the
+    /// lock per run instead of one wait and one lock per character. Lends nothing, without
+    /// waiting, while no character is pending or once the stream is aborted.
+    bool LendRun(const char*& begin, const char*& end) override;
+    void ReturnRun(const char* begin, const char* next) override;
+
 protected:
     /// For tests that cannot wait two minutes: the reader's wait in milliseconds.
     explicit CMtLexerStream(std::uint32_t waitMilliseconds);
     std::uint32_t WaitMilliseconds() const { return waitMilliseconds_; }
 
 private:
-    /// A lexer over a stream of exactly this class takes the pending characters in runs: one
-    /// hold of the lock per run instead of one wait and one lock per character.
-    friend class CLexer;
-    /// Takes the lock and, when characters are pending and readable, keeps it and sets
-    /// [begin, end) to at most the pending count of them; otherwise releases it and returns false.
-    bool OpenRun(const char*& begin, const char*& end);
-    /// Counts [begin, next) as read, as that many GetNextChar calls would, and releases the lock.
-    void CloseRun(const char* begin, const char* next);
-
     std::int32_t pending_ = 0;
     bool aborted_ = false;
     std::uint32_t waitMilliseconds_;

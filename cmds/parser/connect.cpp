@@ -1,14 +1,27 @@
-#include "cmds/parser/parser.h"
 #include "cmds/parser/parser_internal.h"
 
-namespace cmds {
+namespace cmds::detail {
 
 using namespace tokens;
 
-void CParser::Parse(IConnectIn& sink) {
-    ParseHeader(KW_CONNECT, KW_INPUT);
-    detail::TagTable tags(kept_->connectIn);
-    ExpectToken(ParseTagList(tags), SEMICOLON);
+namespace {
+
+constexpr TagTable kConnectInTags({{KW_USER, NUMBER},
+                                   {KW_PWD, STRING},
+                                   {KW_PORT, NUMBER},
+                                   {KW_ADDRESS, STRING},
+                                   {KW_HOST, WSTRING},
+                                   {KW_BROWSABLE, C_VALUE},
+                                   {KW_HTTPPROXY, C_VALUE},
+                                   {KW_SOCKSPROXY, C_VALUE}});
+constexpr TagTable kConnectOutTags({{KW_ERROR, NUMBER}, {KW_FILE, NUMBER}});
+
+}  // namespace
+
+void Reader::Read(IConnectIn& sink) {
+    Header();
+    TagList tags(state_, kConnectInTags);
+    Expect(ReadTagList(tags), SEMICOLON);
 
     const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
     sink.OnUser(Retrieve(tags, KW_USER), pwd);
@@ -21,17 +34,16 @@ void CParser::Parse(IConnectIn& sink) {
     const C_TYPE_ENUM socksproxy = Retrieve(tags, KW_SOCKSPROXY, C_NO);
     const C_TYPE_ENUM httpproxy = Retrieve(tags, KW_HTTPPROXY, C_NO);
     const C_TYPE_ENUM browsable = Retrieve(tags, KW_BROWSABLE, C_NO);
-    sink.OnConnectInFlags(detail::IsYes(browsable), detail::IsYes(httpproxy),
-                          detail::IsYes(socksproxy));
+    sink.OnConnectInFlags(IsYes(browsable), IsYes(httpproxy), IsYes(socksproxy));
 }
 
-void CParser::Parse(IConnectOut& sink) {
-    ParseHeader(KW_CONNECT, KW_OUTPUT);
-    detail::TagTable tags(kept_->connectOut);
-    ExpectToken(ParseTagList(tags), SEMICOLON);
+void Reader::Read(IConnectOut& sink) {
+    Header();
+    TagList tags(state_, kConnectOutTags);
+    Expect(ReadTagList(tags), SEMICOLON);
 
-    sink.OnError(detail::ToErrorCode(Retrieve(tags, KW_ERROR)));
+    sink.OnError(ToErrorCode(Retrieve(tags, KW_ERROR)));
     sink.OnConnectOut(Retrieve(tags, KW_FILE));
 }
 
-}  // namespace cmds
+}  // namespace cmds::detail

@@ -1,48 +1,62 @@
-#include "cmds/parser/parser.h"
 #include "cmds/parser/parser_internal.h"
 
-namespace cmds {
+namespace cmds::detail {
 
 using namespace tokens;
 
-void CParser::Parse(IDirectory& sink) {
-    ParseHeader(KW_DIRECTORY, KW_OUTPUT);
-    detail::TagTable tags(kept_->directoryHead);
-    // The head is delivered before the token after it is looked at.
-    TOKEN token = ParseTagList(tags);
-    sink.OnError(detail::ToErrorCode(Retrieve(tags, KW_ERROR)));
-    const std::uint64_t id = Retrieve(tags, KW_ID);
-    sink.OnDirectoryBegin(RetrieveW(tags, KW_FOLDER, nullptr), id);
+namespace {
 
+constexpr TagTable kDirectoryHeadTags({{KW_ERROR, NUMBER}, {KW_FOLDER, WSTRING}, {KW_ID, NUMBER}});
+constexpr TagTable kSubDirTags("a subfolder record", {{KW_FILE, WSTRING},
+                                                      {KW_FOLDER, NUMBER},
+                                                      {KW_ID, NUMBER},
+                                                      {KW_PROTECTED, C_VALUE}});
+
+}  // namespace
+
+void Reader::Read(IDirectory& sink) {
+    Header();
+    TOKEN token = NO_TOKEN;
+    {
+        TagList tags(state_, kDirectoryHeadTags);
+        // The head is delivered before the token after it is looked at.
+        token = ReadTagList(tags);
+        sink.OnError(ToErrorCode(Retrieve(tags, KW_ERROR)));
+        const std::uint64_t id = Retrieve(tags, KW_ID);
+        sink.OnDirectoryBegin(RetrieveW(tags, KW_FOLDER, nullptr), id);
+    }
     if (token == LPAREN) {
         token = Next();
-        while (token == LBRACE || token == LBRACKET) {
+        for (std::uint32_t number = 1; token == LBRACE || token == LBRACKET; ++number) {
             if (token == LBRACE) {
-                const detail::Lease<CSubDirInfo> entry(kept_->subDirRecord);
-                ExpectToken(ParseSubDir(*entry), RBRACE);
+                EnterRecord("subfolder", number);
+                const Lease<CSubDirInfo> entry(state_.subDir);
+                Expect(ReadSubDir(*entry), RBRACE);
                 sink.OnSubDir(*entry);
             } else {
-                const detail::Lease<CFileInfo> record(kept_->file);
-                ExpectToken(ParseFile(*record, FILE_PLUS), RBRACKET);
+                EnterRecord("file", number);
+                const Lease<CFileInfo> record(state_.file);
+                Expect(ReadFile(*record, FILE_PLUS), RBRACKET);
                 sink.OnFile(FILE_PLUS, *record);
             }
             token = Next();
         }
-        ExpectToken(token, RPAREN);
+        EnterRecord(nullptr, 0);
+        Expect(token, RPAREN);
         token = Next();
     }
-    ExpectToken(token, SEMICOLON);
+    Expect(token, SEMICOLON);
 }
 
 // Reads the tags of one sub-folder entry; the caller has consumed "{" and checks for "}".
-TOKEN CParser::ParseSubDir(CSubDirInfo& entry) {
-    detail::TagTable tags(kept_->subDir);
-    const TOKEN next = ParseTagList(tags);
+TOKEN Reader::ReadSubDir(CSubDirInfo& entry) {
+    TagList tags(state_, kSubDirTags);
+    const TOKEN next = ReadTagList(tags);
     TakeW(tags, KW_FILE, nullptr, entry.file);
     entry.folder = Retrieve(tags, KW_FOLDER);
     entry.id = Retrieve(tags, KW_ID);
-    entry.isProtected = detail::IsYes(Retrieve(tags, KW_PROTECTED, C_NO));
+    entry.isProtected = IsYes(Retrieve(tags, KW_PROTECTED, C_NO));
     return next;
 }
 
-}  // namespace cmds
+}  // namespace cmds::detail

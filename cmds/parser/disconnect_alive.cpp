@@ -1,42 +1,40 @@
-#include "cmds/parser/parser.h"
 #include "cmds/parser/parser_internal.h"
 
-namespace cmds {
+namespace cmds::detail {
 
 using namespace tokens;
 
 // A request that carries the credentials and nothing else.
-void CParser::ParseCredentials(IUser& sink, TOKEN verb) {
-    ParseHeader(verb, KW_INPUT);
-    detail::TagTable tags(kept_->credentials);
-    ExpectToken(ParseTagList(tags), SEMICOLON);
-
+void Reader::ReadCredentials(IUser& sink) {
+    Header();
+    TagList tags(state_, kCredentialTags);
+    Expect(ReadTagList(tags), SEMICOLON);
     const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
     sink.OnUser(Retrieve(tags, KW_USER), pwd);
 }
 
 // A reply that carries its result code and nothing else; the ";" is checked before the call.
-void CParser::ParseResultOnly(IError& sink, TOKEN verb) {
-    ParseHeader(verb, KW_OUTPUT);
+void Reader::ReadResultOnly(IError& sink) {
+    Header();
     std::uint64_t error = 0;
-    ExpectToken(ParseTag(KW_ERROR, error), SEMICOLON);
-    sink.OnError(detail::ToErrorCode(error));
+    Expect(ReadTag(KW_ERROR, error), SEMICOLON);
+    sink.OnError(ToErrorCode(error));
 }
 
-void CParser::Parse(IDisconnectIn& sink) {
-    ParseCredentials(sink, KW_DISCONNECT);
+void Reader::Read(IDisconnectIn& sink) {
+    ReadCredentials(sink);
 }
 
-void CParser::Parse(IDisconnectOut& sink) {
-    ParseResultOnly(sink, KW_DISCONNECT);
+void Reader::Read(IDisconnectOut& sink) {
+    ReadResultOnly(sink);
 }
 
-void CParser::Parse(IAliveIn& sink) {
-    ParseCredentials(sink, KW_ALIVE);
+void Reader::Read(IAliveIn& sink) {
+    ReadCredentials(sink);
 }
 
-void CParser::Parse(IAliveOut& sink) {
-    ParseResultOnly(sink, KW_ALIVE);
+void Reader::Read(IAliveOut& sink) {
+    ReadResultOnly(sink);
 }
 
-}  // namespace cmds
+}  // namespace cmds::detail

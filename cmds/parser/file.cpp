@@ -1,16 +1,36 @@
-#include "cmds/parser/parser.h"
 #include "cmds/parser/parser_internal.h"
 
-namespace cmds {
+namespace cmds::detail {
 
 using namespace tokens;
 
+namespace {
+
+constexpr TagTable kFullFileTags("a file record", {{KW_FOLDER, NUMBER},
+                                                   {KW_ID, NUMBER},
+                                                   {KW_FILE, WSTRING},
+                                                   {KW_SIZE, NUMBER},
+                                                   {KW_KEYWORDS, WSTRING},
+                                                   {KW_EXT, WSTRING},
+                                                   {KW_AUTHOR, WSTRING},
+                                                   {KW_SUBJECT, WSTRING},
+                                                   {KW_MANAGER, WSTRING},
+                                                   {KW_COMPANY, WSTRING},
+                                                   {KW_COMMENTS, WSTRING},
+                                                   {KW_TITLE, WSTRING},
+                                                   {KW_CATEGORY, WSTRING},
+                                                   {KW_CREATOR, WSTRING},
+                                                   {KW_TYPE, WSTRING}});
+constexpr TagTable kKeyFileTags("a key-only file record", {{KW_FOLDER, NUMBER}, {KW_ID, NUMBER}});
+
+}  // namespace
+
 // Reads the tags of one record body; the caller has consumed "[" and checks for "]". Key-only
 // kinds admit folder and id alone and leave the other fields untouched.
-TOKEN CParser::ParseFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
+TOKEN Reader::ReadFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
     const bool full = kind == FILE_PLUS;
-    detail::TagTable tags(full ? kept_->fullFile : kept_->keyFile);
-    const TOKEN next = ParseTagList(tags);
+    TagList tags(state_, full ? kFullFileTags : kKeyFileTags);
+    const TOKEN next = ReadTagList(tags);
 
     record.folder = Retrieve(tags, KW_FOLDER);
     record.id = Retrieve(tags, KW_ID);
@@ -25,14 +45,14 @@ TOKEN CParser::ParseFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
             {KW_CATEGORY, &CFileInfo::category}, {KW_CREATOR, &CFileInfo::creator},
             {KW_TYPE, &CFileInfo::type}};
         for (const auto& [tag, field] : texts) {
-            TakeW(tags, tag, detail::kNoWideText, record.*field);
+            TakeW(tags, tag, kNoWideText, record.*field);
         }
     }
     return next;
 }
 
 // An optional marker; without one the record is full.
-TOKEN CParser::ParseFileType(FILE_TYPE_ENUM& kind) {
+TOKEN Reader::ReadFileType(FILE_TYPE_ENUM& kind) {
     TOKEN token = Next();
     kind = FILE_PLUS;
     switch (token) {
@@ -55,25 +75,27 @@ TOKEN CParser::ParseFileType(FILE_TYPE_ENUM& kind) {
 
 // An optional "(" list of marked records ")"; returns the token after it, or the token read in
 // place of "(" when there is no list.
-TOKEN CParser::ParseFileList(IFile& target) {
+TOKEN Reader::ReadFileList(IFile& target) {
     TOKEN token = Next();
     if (token != LPAREN) {
         return token;
     }
     FILE_TYPE_ENUM kind = FILE_PLUS;
-    token = ParseFileType(kind);
-    while (token == LBRACKET) {
-        const detail::Lease<CFileInfo> record(kept_->file);
+    token = ReadFileType(kind);
+    for (std::uint32_t number = 1; token == LBRACKET; ++number) {
+        EnterRecord("file", number);
+        const Lease<CFileInfo> record(state_.file);
         // A key-only record leaves every other field as a new record has it.
         if (kind != FILE_PLUS) {
-            detail::Clear(*record);
+            Clear(*record);
         }
-        ExpectToken(ParseFile(*record, kind), RBRACKET);
+        Expect(ReadFile(*record, kind), RBRACKET);
         target.OnFile(kind, *record);
-        token = ParseFileType(kind);
+        token = ReadFileType(kind);
     }
-    ExpectToken(token, RPAREN);
+    EnterRecord(nullptr, 0);
+    Expect(token, RPAREN);
     return Next();
 }
 
-}  // namespace cmds
+}  // namespace cmds::detail

@@ -1,15 +1,29 @@
-#include "cmds/parser/parser.h"
 #include "cmds/parser/parser_internal.h"
 
-namespace cmds {
+namespace cmds::detail {
 
 using namespace tokens;
 
-void CParser::Parse(IFindIn& sink) {
-    ParseHeader(KW_FIND, KW_INPUT);
-    detail::TagTable tags(kept_->findIn);
+namespace {
+
+constexpr TagTable kFindInTags({{KW_MAX, NUMBER},
+                                {KW_KEYWORDS, WSTRING},
+                                {KW_USER, NUMBER},
+                                {KW_PWD, STRING},
+                                {KW_MATCH, M_VALUE},
+                                {KW_EXACT, P_VALUE},
+                                {KW_CASE, C_VALUE},
+                                {KW_RANK, C_VALUE},
+                                {KW_FREETEXT, C_VALUE},
+                                {KW_SCOPE, SCOPE_VALUE}});
+
+}  // namespace
+
+void Reader::Read(IFindIn& sink) {
+    Header();
+    TagList tags(state_, kFindInTags);
     // The end of the list is checked only after every callback has been made.
-    const TOKEN end = ParseTagList(tags);
+    const TOKEN end = ReadTagList(tags);
 
     const M_TYPE_ENUM match = Retrieve(tags, KW_MATCH, M_ANY);
     const P_TYPE_ENUM exact = Retrieve(tags, KW_EXACT, P_OFF);
@@ -27,21 +41,21 @@ void CParser::Parse(IFindIn& sink) {
     sink.OnScope(static_cast<eScope>(scope - 1));
     sink.OnMatch(static_cast<eMatch>(match - 1));
     sink.OnExact(static_cast<eExact>(exact - 1));
-    sink.OnCase(detail::IsYes(isCase));
-    sink.OnRank(detail::IsYes(rank));
-    sink.OnFreetext(detail::IsYes(freetext));
+    sink.OnCase(IsYes(isCase));
+    sink.OnRank(IsYes(rank));
+    sink.OnFreetext(IsYes(freetext));
 
-    ExpectToken(end, SEMICOLON);
+    Expect(end, SEMICOLON);
 }
 
-void CParser::Parse(IFindOut& sink) {
-    ParseHeader(KW_FIND, KW_OUTPUT);
+void Reader::Read(IFindOut& sink) {
+    Header();
     std::uint64_t error = 0;
-    const TOKEN token = ParseTag(KW_ERROR, error);
-    sink.OnError(detail::ToErrorCode(error));
-    ExpectToken(token, LBRACE);
-    ExpectToken(ParseHostList(sink), RBRACE);
-    ExpectToken(Next(), SEMICOLON);
+    const TOKEN token = ReadTag(KW_ERROR, error);
+    sink.OnError(ToErrorCode(error));
+    Expect(token, LBRACE);
+    Expect(ReadHostList(sink), RBRACE);
+    Expect(Next(), SEMICOLON);
 }
 
-}  // namespace cmds
+}  // namespace cmds::detail

@@ -1,64 +1,82 @@
-#include "cmds/parser/parser.h"
 #include "cmds/parser/parser_internal.h"
 
-namespace cmds {
+namespace cmds::detail {
 
 using namespace tokens;
 
+namespace {
+
+constexpr TagTable kHostTags("a host record", {{KW_ID, NUMBER},
+                                               {KW_HOST, WSTRING},
+                                               {KW_PORT, NUMBER},
+                                               {KW_ADDRESS, STRING},
+                                               {KW_ONLINE, C_VALUE},
+                                               {KW_USER, WSTRING},
+                                               {KW_NICK, WSTRING}});
+
+}  // namespace
+
 // Reads the tags of one host record into `host`; the caller has consumed "(".
-TOKEN CParser::ParseHostTags(CHostInfo& host, bool& online) {
-    detail::TagTable tags(kept_->host);
-    const TOKEN next = ParseTagList(tags);
+TOKEN Reader::ReadHostTags(CHostInfo& host, bool& online) {
+    TagList tags(state_, kHostTags);
+    const TOKEN next = ReadTagList(tags);
     host.id = Retrieve(tags, KW_ID);
-    TakeW(tags, KW_HOST, detail::kNoWideText, host.host);
+    TakeW(tags, KW_HOST, kNoWideText, host.host);
     host.port = static_cast<unsigned short>(Retrieve(tags, KW_PORT, std::uint64_t{0}));
-    TakeW(tags, KW_USER, detail::kNoWideText, host.user);
-    TakeW(tags, KW_NICK, detail::kNoWideText, host.nick);
+    TakeW(tags, KW_USER, kNoWideText, host.user);
+    TakeW(tags, KW_NICK, kNoWideText, host.nick);
     host.address.clear();
-    ParseAddressVect(RetrieveA(tags, KW_ADDRESS, ""), host.address);
-    online = detail::IsYes(Retrieve(tags, KW_ONLINE, C_YES));
+    SplitAddresses(RetrieveA(tags, KW_ADDRESS, ""), host.address);
+    online = IsYes(Retrieve(tags, KW_ONLINE, C_YES));
     return next;
 }
 
 // Friend entries: "(" tags ")" each. OnHost comes before the ")" is checked.
-TOKEN CParser::ParseHostList(IHost& sink) {
+TOKEN Reader::ReadHostList(IHost& sink) {
     TOKEN token = Next();
-    while (token == LPAREN) {
-        const detail::Lease<CHostInfo> host(kept_->hostRecord);
+    for (std::uint32_t number = 1; token == LPAREN; ++number) {
+        EnterRecord("host", number);
+        const Lease<CHostInfo> host(state_.host);
         bool online = true;
-        const TOKEN end = ParseHostTags(*host, online);
+        const TOKEN end = ReadHostTags(*host, online);
         sink.OnHost(online, *host);
-        ExpectToken(end, RPAREN);
+        Expect(end, RPAREN);
         token = Next();
     }
+    EnterRecord(nullptr, 0);
     return token;
 }
 
 // Hosts of a search reply: "(" tags, then one or more "[" file "]", then ")". OnHost comes once
 // the first "[" is read; each OnFile once the token after its "]" is read.
-TOKEN CParser::ParseHostList(IFindOut& sink) {
+TOKEN Reader::ReadHostList(IFindOut& sink) {
     TOKEN token = Next();
-    while (token == LPAREN) {
-        const detail::Lease<CHostInfo> host(kept_->hostRecord);
+    for (std::uint32_t number = 1; token == LPAREN; ++number) {
+        EnterRecord("host", number);
+        const Lease<CHostInfo> host(state_.host);
         bool online = true;
-        token = ParseHostTags(*host, online);
-        ExpectToken(token, LBRACKET);
+        token = ReadHostTags(*host, online);
+        Expect(token, LBRACKET);
         static_cast<IHost&>(sink).OnHost(online, *host);
-        while (token == LBRACKET) {
-            const detail::Lease<CFileInfo> record(kept_->file);
-            ExpectToken(ParseFile(*record, FILE_PLUS), RBRACKET);
+        record_.host = number;
+        for (std::uint32_t file = 1; token == LBRACKET; ++file) {
+            EnterRecord("file", file);
+            const Lease<CFileInfo> record(state_.file);
+            Expect(ReadFile(*record, FILE_PLUS), RBRACKET);
             token = Next();
             static_cast<IFile&>(sink).OnFile(FILE_PLUS, *record);
         }
-        ExpectToken(token, RPAREN);
+        record_ = RecordPlace{"host", number, 0};
+        Expect(token, RPAREN);
         token = Next();
     }
+    EnterRecord(nullptr, 0);
     return token;
 }
 
 // Splits an address text at line feeds, semicolons, commas, blanks, tabs and carriage returns;
 // empty pieces are dropped and the pieces are appended to what `addresses` holds.
-void CParser::ParseAddressVect(const std::string& text, std::vector<std::string>& addresses) {
+void Reader::SplitAddresses(const std::string& text, std::vector<std::string>& addresses) {
     static const char kSeparators[] = "\n;, \t\r";
     std::size_t start = 0;
     while (start < text.size()) {
@@ -75,4 +93,4 @@ void CParser::ParseAddressVect(const std::string& text, std::vector<std::string>
     }
 }
 
-}  // namespace cmds
+}  // namespace cmds::detail

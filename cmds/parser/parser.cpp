@@ -1,80 +1,196 @@
 #include "cmds/parser/parser.h"
 
 #include <memory>
+#include <utility>
 
 #include "cmds/parser/parser_internal.h"
-
-#include "cmds/tokens/raise_internal.h"
+#include "cmds/tokens/tables_internal.h"
 
 namespace cmds {
 
 using tokens::TOKEN;
 
-CParser::CParser(CLexerStream& source)
-    : lexer_(source), kept_(std::make_unique<detail::ReadState>()) {}
+CParser::CParser(CLexerStream& source) : lexer_(source) {}
 
 CParser::~CParser() = default;
 
-TOKEN CParser::Next() {
-    return lexer_.GetNextToken();
+detail::ReadState& CParser::State() {
+    if (!state_) {
+        state_ = std::make_unique<detail::ReadState>();
+    }
+    return *state_;
 }
 
-void CParser::ParseHeader(TOKEN verb, TOKEN direction) {
-    // Both tokens are read even when the first is already wrong.
-    const TOKEN first = Next();
-    const TOKEN read[2] = {first, Next()};
-    const TOKEN expected[2] = {verb, direction};
-    Match(read, expected, 2);
-}
+namespace {
 
-void CParser::Match(const TOKEN* read, const TOKEN* expected, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (read[i] != expected[i]) {
-            detail::ThrowSyntaxError();
-        }
+template <typename Sink>
+void ReadCommand(CLexer& lexer, detail::ReadState& state, eCommand command, Sink& sink) {
+    detail::Reader reader(lexer, state, command);
+    try {
+        reader.Read(sink);
+    } catch (CCmdError& error) {
+        reader.AddContext(error);
+        throw;
     }
 }
 
-void CParser::ExpectToken(TOKEN read, TOKEN expected) {
+}  // namespace
+
+#define CMDS_PARSE_COMMAND(id, Name, verb, direction)       \
+    void CParser::Parse(I##Name& sink) {                    \
+        ReadCommand(lexer_, State(), eCommand##Name, sink); \
+    }
+CMDS_COMMAND_TABLE(CMDS_PARSE_COMMAND)
+#undef CMDS_PARSE_COMMAND
+
+namespace detail {
+
+namespace {
+
+// What a tag of each value kind takes, for messages.
+const char* KindText(TOKEN kind) {
+    switch (kind) {
+        case tokens::NUMBER:
+            return "a number";
+        case tokens::STRING:
+            return "a string";
+        case tokens::WSTRING:
+            return "a wide string";
+        case tokens::M_VALUE:
+            return "all, any or expression";
+        case tokens::P_VALUE:
+            return "on, off, begin or end";
+        case tokens::C_VALUE:
+            return "yes or no";
+        default:
+            return "global, myself or friend";
+    }
+}
+
+// A keyword as written, punctuation in quotes.
+std::string TokenText(TOKEN token) {
+    if (token >= tokens::COLON && token < kKeywordCount) {
+        return std::string("'") + kKeywordTexts[token] + "'";
+    }
+    if (token > tokens::NO_TOKEN && token < tokens::COLON) {
+        return kKeywordTexts[token];
+    }
+    return token == tokens::NUMBER ? "a number" : "a value";
+}
+
+}  // namespace
+
+ErrorDetail Reader::Context() const {
+    ErrorDetail detail;
+    detail.command = command_;
+    detail.tag = tag_;
+    if (record_.kind != nullptr) {
+        detail.record = std::string(record_.kind) + " record " + std::to_string(record_.number);
+        if (record_.host != 0) {
+            detail.record += " of host record " + std::to_string(record_.host);
+        }
+    }
+    return detail;
+}
+
+void Reader::Fail(ErrorCode code, const CTextPosition& at, std::string reason, TOKEN tag) const {
+    ErrorDetail detail = Context();
+    detail.position = at;
+    detail.reason = std::move(reason);
+    if (tag != tokens::NO_TOKEN) {
+        detail.tag = tag;
+    }
+    ThrowLocated(code, std::move(detail));
+}
+
+void Reader::AddContext(CCmdError& error) const {
+    if (!error.Located() || error.Command() >= 0) {
+        return;
+    }
+    ErrorDetail detail = Context();
+    detail.position = error.Position();
+    detail.reason = error.Reason();
+    error.Locate(std::make_shared<const ErrorDetail>(std::move(detail)));
+}
+
+// Both tokens are read even when the first is already wrong; the first wrong one is at fault.
+void Reader::Header() {
+    const CCommandInfo& info = kCommands[command_];
+    const TOKEN verb = Next();
+    std::optional<std::pair<CTextPosition, std::string>> fault;
+    if (verb != info.verb) {
+        fault.emplace(lexer_.GetTokenPosition(), lexer_.DescribeToken());
+    }
+    const TOKEN direction = Next();
+    if (!fault && direction != info.direction) {
+        fault.emplace(lexer_.GetTokenPosition(), lexer_.DescribeToken());
+    }
+    if (fault) {
+        Fail(kSyntaxErrorCode, fault->first,
+             std::string("expected ") + info.name + "; read " + fault->second);
+    }
+}
+
+void Reader::Expect(TOKEN read, TOKEN expected) {
     if (read != expected) {
-        detail::ThrowSyntaxError();
+        Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
+             "expected " + TokenText(expected) + "; read " + lexer_.DescribeToken());
     }
 }
 
 // Each tag is read as key, ":", value and the token after it, and only then checked against
 // the list's table: an undeclared key or a value of the wrong kind is rejected after that
 // fourth token. The value is copied before the fourth token can replace it in the lexer.
-TOKEN CParser::ParseTagList(TagMap& tags) {
+TOKEN Reader::ReadTagList(TagList& tags) {
     for (;;) {
-        const TOKEN tag = Next();
-        if (tag == tokens::END_OF_INPUT) {
-            detail::ThrowSyntaxError();
+        const TOKEN key = Next();
+        const CTextPosition keyAt = lexer_.GetTokenPosition();
+        const bool isKeyword = key > tokens::NO_TOKEN && key < tokens::COLON;
+        if (key == tokens::END_OF_INPUT) {
+            Fail(kSyntaxErrorCode, keyAt, "expected a tag; read the end of the input");
         }
+        // Only a keyword can be a tag; anything else is described before it is read past.
+        const std::string notATag =
+            isKeyword ? std::string() : "expected a tag; read " + lexer_.DescribeToken();
+        tag_ = isKeyword ? key : tokens::NO_TOKEN;
         if (Next() != tokens::COLON) {
-            detail::ThrowSyntaxError();
+            Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
+                 "expected ':' after " + TokenText(key) + "; read " + lexer_.DescribeToken());
         }
         const TOKEN kind = Next();
         if (kind < tokens::NUMBER || kind > tokens::SCOPE_VALUE) {
-            detail::ThrowSyntaxError();
+            Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
+                 "expected a value; read " + lexer_.DescribeToken());
         }
-        TagValue* value = tags.Find(tag);
-        const bool accepted = value != nullptr && value->kind == kind;
-        if (accepted) {
-            CopyValue(*value);
+        TagValue* value = tags.Find(key);
+        std::optional<std::pair<CTextPosition, std::string>> fault;
+        if (value == nullptr) {
+            fault.emplace(keyAt,
+                          isKeyword ? TokenText(key) + " is not a tag of " + Owner(tags) : notATag);
+        } else if (tags.KindOf(key) != kind) {
+            fault.emplace(lexer_.GetTokenPosition(), TokenText(key) + " takes " +
+                                                         KindText(tags.KindOf(key)) + "; read " +
+                                                         lexer_.DescribeToken());
+        } else {
+            CopyValue(*value, kind);
         }
         const TOKEN next = Next();
-        if (!accepted) {
-            detail::ThrowSyntaxError();
+        if (fault) {
+            Fail(kSyntaxErrorCode, fault->first, std::move(fault->second));
         }
-        ++value->count;
+        if (++value->count == 2) {
+            value->repeatedAt = keyAt;
+        }
         if (next != tokens::COMMA) {
+            tag_ = tokens::NO_TOKEN;
+            tags.end = lexer_.GetTokenPosition();
             return next;
         }
     }
 }
 
-void CParser::CopyValue(TagValue& value) {
-    switch (value.kind) {
+void Reader::CopyValue(TagValue& value, TOKEN kind) {
+    switch (kind) {
         case tokens::NUMBER:
             lexer_.GetNumber(value.number);
             break;
@@ -111,94 +227,97 @@ void CParser::CopyValue(TagValue& value) {
     }
 }
 
-TOKEN CParser::ParseTag(TOKEN key, std::uint64_t& value) {
-    // A body that does not start with the key and ":" has no value to deliver, so it is
-    // rejected before any callback.
-    ExpectToken(Next(), key);
-    ExpectToken(Next(), tokens::COLON);
-    return ParseNumber(value);
-}
-
-TOKEN CParser::ParseNumber(std::uint64_t& value) {
-    ExpectToken(Next(), tokens::NUMBER);
+// A body that does not start with the key and ":" has no value to deliver, so it is rejected
+// before any callback.
+TOKEN Reader::ReadTag(TOKEN key, std::uint64_t& value) {
+    Expect(Next(), key);
+    tag_ = key;
+    Expect(Next(), tokens::COLON);
+    if (Next() != tokens::NUMBER) {
+        Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
+             TokenText(key) + " takes a number; read " + lexer_.DescribeToken());
+    }
     lexer_.GetNumber(value);
+    tag_ = tokens::NO_TOKEN;
     return Next();
 }
 
-CParser::TagValue& CParser::Find(TagMap& tags, TOKEN tag) {
+TagValue& Reader::Find(TagList& tags, TOKEN tag) {
     TagValue* value = tags.Find(tag);
     if (value == nullptr) {
-        detail::ThrowRuntimeError();
+        Fail(kRuntimeErrorCode, tags.end,
+             TokenText(tag) + " is retrieved but not declared by " + Owner(tags), tag);
     }
     return *value;
 }
 
-CParser::TagValue& CParser::Single(TagValue& value) {
-    if (value.count != 1) {
-        detail::ThrowSemanticError();
+TagValue& Reader::Single(TagList& tags, TagValue& value, TOKEN tag) {
+    if (value.count == 0) {
+        Fail(kSemanticErrorCode, tags.end, "tag " + TokenText(tag) + " is missing", tag);
+    }
+    if (value.count > 1) {
+        Fail(kSemanticErrorCode, value.repeatedAt, "tag " + TokenText(tag) + " is given twice",
+             tag);
     }
     return value;
 }
 
-std::uint64_t CParser::Retrieve(TagMap& tags, TOKEN tag) {
-    return Single(Find(tags, tag)).number;
+std::uint64_t Reader::Retrieve(TagList& tags, TOKEN tag) {
+    return Single(tags, Find(tags, tag), tag).number;
 }
 
-std::uint64_t CParser::Retrieve(TagMap& tags, TOKEN tag, std::uint64_t def) {
+std::uint64_t Reader::Retrieve(TagList& tags, TOKEN tag, std::uint64_t def) {
     TagValue& value = Find(tags, tag);
-    return value.count == 0 ? def : Single(value).number;
+    return value.count == 0 ? def : Single(tags, value, tag).number;
+}
+
+TagValue* Reader::Word(TagList& tags, TOKEN tag, bool hasDefault) {
+    TagValue& value = Find(tags, tag);
+    return value.count == 0 && hasDefault ? nullptr : &Single(tags, value, tag);
 }
 
 // An enumeration default of 0 (the "none" value) marks the tag as mandatory.
-tokens::M_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::M_TYPE_ENUM def) {
-    TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::M_NONE
-               ? def
-               : static_cast<tokens::M_TYPE_ENUM>(Single(value).word);
+tokens::M_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::M_TYPE_ENUM def) {
+    const TagValue* value = Word(tags, tag, def != tokens::M_NONE);
+    return value == nullptr ? def : static_cast<tokens::M_TYPE_ENUM>(value->word);
 }
 
-tokens::P_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::P_TYPE_ENUM def) {
-    TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::P_NONE
-               ? def
-               : static_cast<tokens::P_TYPE_ENUM>(Single(value).word);
+tokens::P_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::P_TYPE_ENUM def) {
+    const TagValue* value = Word(tags, tag, def != tokens::P_NONE);
+    return value == nullptr ? def : static_cast<tokens::P_TYPE_ENUM>(value->word);
 }
 
-tokens::C_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::C_TYPE_ENUM def) {
-    TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::C_NONE
-               ? def
-               : static_cast<tokens::C_TYPE_ENUM>(Single(value).word);
+tokens::C_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::C_TYPE_ENUM def) {
+    const TagValue* value = Word(tags, tag, def != tokens::C_NONE);
+    return value == nullptr ? def : static_cast<tokens::C_TYPE_ENUM>(value->word);
 }
 
-tokens::SCOPE_TYPE_ENUM CParser::Retrieve(TagMap& tags, TOKEN tag, tokens::SCOPE_TYPE_ENUM def) {
-    TagValue& value = Find(tags, tag);
-    return value.count == 0 && def != tokens::SCOPE_NONE
-               ? def
-               : static_cast<tokens::SCOPE_TYPE_ENUM>(Single(value).word);
+tokens::SCOPE_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::SCOPE_TYPE_ENUM def) {
+    const TagValue* value = Word(tags, tag, def != tokens::SCOPE_NONE);
+    return value == nullptr ? def : static_cast<tokens::SCOPE_TYPE_ENUM>(value->word);
 }
 
 // A null default marks a string tag as mandatory; an absent optional one takes the default.
-const std::string& CParser::RetrieveA(TagMap& tags, TOKEN tag, const char* def) {
+const std::string& Reader::RetrieveA(TagList& tags, TOKEN tag, const char* def) {
     TagValue& value = Find(tags, tag);
     if (value.count == 0 && def != nullptr) {
         value.narrow = def;
         return value.narrow;
     }
-    return Single(value).narrow;
+    return Single(tags, value, tag).narrow;
 }
 
-const wstring& CParser::RetrieveW(TagMap& tags, TOKEN tag, const unsigned short* def) {
+const wstring& Reader::RetrieveW(TagList& tags, TOKEN tag, const unsigned short* def) {
     TagValue& value = Find(tags, tag);
     if (value.count == 0 && def != nullptr) {
         value.wide = def;
         return value.wide;
     }
-    return Single(value).wide;
+    return Single(tags, value, tag).wide;
 }
 
 // RetrieveW for a value that goes into a record: it is swapped in rather than copied.
-void CParser::TakeW(TagMap& tags, TOKEN tag, const unsigned short* def, wstring& target) {
+void Reader::TakeW(TagList& tags, TOKEN tag, const unsigned short* def, wstring& target) {
     TagValue& value = Find(tags, tag);
     if (value.count == 0 && def != nullptr) {
         if (*def == 0) {
@@ -208,7 +327,8 @@ void CParser::TakeW(TagMap& tags, TOKEN tag, const unsigned short* def, wstring&
         }
         return;
     }
-    target.swap(Single(value).wide);
+    target.swap(Single(tags, value, tag).wide);
 }
 
+}  // namespace detail
 }  // namespace cmds

@@ -1,15 +1,20 @@
-// Conversions, tag tables and kept records shared by the command readers.
+// The machinery shared by the command readers: tag tables, the records kept by a parser, and the
+// reader of one command, which knows where it is for its error messages.
 #ifndef CMDS_PARSER_PARSER_INTERNAL_H
 #define CMDS_PARSER_PARSER_INTERNAL_H
 
 #include <array>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "cmds/interfaces/callbacks.h"
+#include "cmds/interfaces/commands.h"
 #include "cmds/interfaces/records.h"
+#include "cmds/lexer/lexer.h"
+#include "cmds/tokens/raise_internal.h"
 #include "cmds/tokens/tokens.h"
 
 namespace cmds::detail {
@@ -27,77 +32,81 @@ inline bool IsYes(tokens::C_TYPE_ENUM value) {
 // Default of an optional wide-string tag.
 inline constexpr unsigned short kNoWideText[1] = {0};
 
-// The value read for one declared tag, and how many times the tag was given in the list. Only
-// the field of the declared kind is ever read back.
-struct TagValue {
-    tokens::TOKEN kind = tokens::NO_TOKEN;
-    std::int32_t count = 0;
-    std::uint64_t number = 0;  // NUMBER
-    std::int32_t word = 0;     // M_VALUE, P_VALUE, C_VALUE or SCOPE_VALUE
-    std::string narrow;        // STRING
-    wstring wide;              // WSTRING
-};
-
 struct TagDecl {
     tokens::TOKEN tag;
     tokens::TOKEN kind;
 };
 
 // The tags that one kind of list accepts, with their value kinds, looked up by token in a flat
-// index. A table is declared once and serves every list of its kind: Reset forgets the values
-// of the last list and keeps the strings' storage for the next.
-class TagMap {
+// index. Built at compile time; the values read go into the parser's kept TagValues.
+class TagTable {
 public:
-    TagMap(std::initializer_list<TagDecl> decls) {
-        slotOf_.fill(-1);
+    static constexpr int kMaxTags = 15;  // a full file record
+
+    // The list of a command's head, or of a kind of record named by `where` ("a file record").
+    template <std::size_t N>
+    constexpr explicit TagTable(const TagDecl (&decls)[N]) : TagTable(nullptr, decls) {}
+    template <std::size_t N>
+    constexpr TagTable(const char* where, const TagDecl (&decls)[N]) : where_(where) {
+        static_assert(N <= kMaxTags);
+        for (auto& slot : slotOf_) {
+            slot = -1;
+        }
         for (const TagDecl& decl : decls) {
             slotOf_[static_cast<std::size_t>(decl.tag - kFirstToken)] =
                 static_cast<std::int8_t>(size_);
-            values_[static_cast<std::size_t>(size_++)].kind = decl.kind;
+            tags_[static_cast<std::size_t>(size_)] = decl.tag;
+            kinds_[static_cast<std::size_t>(size_)] = decl.kind;
+            ++size_;
         }
     }
 
-    void Reset() {
-        for (int i = 0; i < size_; ++i) {
-            values_[static_cast<std::size_t>(i)].count = 0;
-        }
-    }
-
-    // The entry of `tag`, or null when the list does not accept it.
-    TagValue* Find(tokens::TOKEN tag) {
+    // The slot of `tag`, or -1 when the list does not accept it.
+    int SlotOf(tokens::TOKEN tag) const {
         if (tag < kFirstToken || tag > kLastToken) {
-            return nullptr;
+            return -1;
         }
-        const int slot = slotOf_[static_cast<std::size_t>(tag - kFirstToken)];
-        return slot < 0 ? nullptr : &values_[static_cast<std::size_t>(slot)];
+        return slotOf_[static_cast<std::size_t>(tag - kFirstToken)];
     }
+    tokens::TOKEN Kind(int slot) const { return kinds_[static_cast<std::size_t>(slot)]; }
+    int Size() const { return size_; }
+    // The kind of record the list belongs to, for messages; null for a command's head.
+    const char* Where() const { return where_; }
 
 private:
     static constexpr int kFirstToken = tokens::END_OF_INPUT;
     static constexpr int kLastToken = tokens::SCOPE_VALUE;
-    static constexpr std::size_t kMaxTags = 15;  // a full file record
 
+    const char* where_;
     std::array<std::int8_t, kLastToken - kFirstToken + 1> slotOf_{};
-    std::array<TagValue, kMaxTags> values_{};
+    std::array<tokens::TOKEN, kMaxTags> tags_{};
+    std::array<tokens::TOKEN, kMaxTags> kinds_{};
     int size_ = 0;
 };
 
+// The value read for one declared tag, and how many times the tag was given in the list. Only
+// the field of the declared kind is ever read back.
+struct TagValue {
+    std::int32_t count = 0;
+    std::uint64_t number = 0;  // NUMBER
+    std::int32_t word = 0;     // M_VALUE, P_VALUE, C_VALUE or SCOPE_VALUE
+    std::string narrow;        // STRING
+    wstring wide;              // WSTRING
+    CTextPosition repeatedAt;  // where the tag was given a second time
+};
+
+using TagValues = std::array<TagValue, TagTable::kMaxTags>;
+
 // What a reader starts from when it cannot use the kept object.
-inline TagMap Fresh(const TagMap& declared) {
-    TagMap map(declared);
-    map.Reset();
-    return map;
-}
-template <typename Record>
-Record Fresh(const Record&) {
-    return Record();
+template <typename T>
+T Fresh(const T&) {
+    return T();
 }
 
 // An object that the parser keeps from one list or record to the next.
 template <typename T>
 struct Kept {
-    explicit Kept(T initial) : value(std::move(initial)) {}
-    T value;
+    T value{};
     bool busy = false;
 };
 
@@ -133,75 +142,14 @@ private:
     std::optional<T> spare_;
 };
 
-// A kept tag table, emptied for one list.
-class TagTable : public Lease<TagMap> {
-public:
-    explicit TagTable(Kept<TagMap>& kept) : Lease(kept) { (*this)->Reset(); }
-    operator TagMap&() const { return **this; }
-};
-
-// The tag tables of every kind of list and the records handed to callbacks, kept by a parser.
+// The values of tag lists and the records handed to callbacks, kept by a parser so that reading
+// allocates nothing per record once their strings have grown to fit. At most one tag list is
+// being read at a time, so all lists share one set of values.
 struct ReadState {
-    using T = tokens::TOKEN;
-
-    Kept<TagMap> connectIn{TagMap{{T::KW_USER, T::NUMBER},
-                                  {T::KW_PWD, T::STRING},
-                                  {T::KW_PORT, T::NUMBER},
-                                  {T::KW_ADDRESS, T::STRING},
-                                  {T::KW_HOST, T::WSTRING},
-                                  {T::KW_BROWSABLE, T::C_VALUE},
-                                  {T::KW_HTTPPROXY, T::C_VALUE},
-                                  {T::KW_SOCKSPROXY, T::C_VALUE}}};
-    Kept<TagMap> connectOut{TagMap{{T::KW_ERROR, T::NUMBER}, {T::KW_FILE, T::NUMBER}}};
-    Kept<TagMap> credentials{TagMap{{T::KW_USER, T::NUMBER}, {T::KW_PWD, T::STRING}}};
-    Kept<TagMap> folderRequest{
-        TagMap{{T::KW_USER, T::NUMBER}, {T::KW_PWD, T::STRING}, {T::KW_FOLDER, T::NUMBER}}};
-    Kept<TagMap> shareDirOut{TagMap{{T::KW_ERROR, T::NUMBER}, {T::KW_FOLDER, T::NUMBER}}};
-    Kept<TagMap> shareOutFile{
-        TagMap{{T::KW_ERROR, T::NUMBER}, {T::KW_FOLDER, T::NUMBER}, {T::KW_ID, T::NUMBER}}};
-    Kept<TagMap> directoryHead{
-        TagMap{{T::KW_ERROR, T::NUMBER}, {T::KW_FOLDER, T::WSTRING}, {T::KW_ID, T::NUMBER}}};
-    Kept<TagMap> subDir{TagMap{{T::KW_FILE, T::WSTRING},
-                               {T::KW_FOLDER, T::NUMBER},
-                               {T::KW_ID, T::NUMBER},
-                               {T::KW_PROTECTED, T::C_VALUE}}};
-    Kept<TagMap> fullFile{TagMap{{T::KW_FOLDER, T::NUMBER},
-                                 {T::KW_ID, T::NUMBER},
-                                 {T::KW_FILE, T::WSTRING},
-                                 {T::KW_SIZE, T::NUMBER},
-                                 {T::KW_KEYWORDS, T::WSTRING},
-                                 {T::KW_EXT, T::WSTRING},
-                                 {T::KW_AUTHOR, T::WSTRING},
-                                 {T::KW_SUBJECT, T::WSTRING},
-                                 {T::KW_MANAGER, T::WSTRING},
-                                 {T::KW_COMPANY, T::WSTRING},
-                                 {T::KW_COMMENTS, T::WSTRING},
-                                 {T::KW_TITLE, T::WSTRING},
-                                 {T::KW_CATEGORY, T::WSTRING},
-                                 {T::KW_CREATOR, T::WSTRING},
-                                 {T::KW_TYPE, T::WSTRING}}};
-    Kept<TagMap> keyFile{TagMap{{T::KW_FOLDER, T::NUMBER}, {T::KW_ID, T::NUMBER}}};
-    Kept<TagMap> host{TagMap{{T::KW_ID, T::NUMBER},
-                             {T::KW_HOST, T::WSTRING},
-                             {T::KW_PORT, T::NUMBER},
-                             {T::KW_ADDRESS, T::STRING},
-                             {T::KW_ONLINE, T::C_VALUE},
-                             {T::KW_USER, T::WSTRING},
-                             {T::KW_NICK, T::WSTRING}}};
-    Kept<TagMap> findIn{TagMap{{T::KW_MAX, T::NUMBER},
-                               {T::KW_KEYWORDS, T::WSTRING},
-                               {T::KW_USER, T::NUMBER},
-                               {T::KW_PWD, T::STRING},
-                               {T::KW_MATCH, T::M_VALUE},
-                               {T::KW_EXACT, T::P_VALUE},
-                               {T::KW_CASE, T::C_VALUE},
-                               {T::KW_RANK, T::C_VALUE},
-                               {T::KW_FREETEXT, T::C_VALUE},
-                               {T::KW_SCOPE, T::SCOPE_VALUE}}};
-
-    Kept<CFileInfo> file{CFileInfo()};
-    Kept<CHostInfo> hostRecord{CHostInfo()};
-    Kept<CSubDirInfo> subDirRecord{CSubDirInfo()};
+    Kept<TagValues> values;
+    Kept<CFileInfo> file;
+    Kept<CHostInfo> host;
+    Kept<CSubDirInfo> subDir;
 };
 
 // Gives a kept record the state of a new one, keeping its strings' storage.
@@ -213,6 +161,127 @@ inline void Clear(CFileInfo& record) {
         text->clear();
     }
 }
+
+class Reader;
+
+// One tag list being read: its table and the kept values, emptied for it.
+class TagList {
+public:
+    TagList(ReadState& state, const TagTable& table) : table_(table), values_(state.values) {
+        for (int i = 0; i < table_.Size(); ++i) {
+            (*values_)[static_cast<std::size_t>(i)].count = 0;
+        }
+    }
+
+    const TagTable& Table() const { return table_; }
+    // The entry of `tag`, or null when the list does not accept it.
+    TagValue* Find(tokens::TOKEN tag) const {
+        const int slot = table_.SlotOf(tag);
+        return slot < 0 ? nullptr : &(*values_)[static_cast<std::size_t>(slot)];
+    }
+    tokens::TOKEN KindOf(tokens::TOKEN tag) const { return table_.Kind(table_.SlotOf(tag)); }
+    // Where the token after the list starts: what a missing tag is reported at.
+    CTextPosition end;
+
+private:
+    const TagTable& table_;
+    Lease<TagValues> values_;
+};
+
+// The record being read, for messages: its kind and its number in its list, and the host that
+// holds it in a search reply.
+struct RecordPlace {
+    const char* kind = nullptr;
+    std::uint32_t number = 0;
+    std::uint32_t host = 0;
+};
+
+// The head of every request that carries the credentials alone, or before its lists.
+inline constexpr TagTable kCredentialTags({{tokens::KW_USER, tokens::NUMBER},
+                                           {tokens::KW_PWD, tokens::STRING}});
+
+// Reads one command from the parser's lexer. The readers of the commands are its Read overloads;
+// every fault is thrown with where it lies and why.
+class Reader {
+public:
+    Reader(CLexer& lexer, ReadState& state, eCommand command)
+        : lexer_(lexer), state_(state), command_(command) {}
+
+    void Read(IConnectIn& sink);
+    void Read(IConnectOut& sink);
+    void Read(IDisconnectIn& sink);
+    void Read(IDisconnectOut& sink);
+    void Read(IAliveIn& sink);
+    void Read(IAliveOut& sink);
+    void Read(IShareIn& sink);
+    void Read(IShareOut& sink);
+    void Read(IUnshareIn& sink);
+    void Read(IUnshareOut& sink);
+    void Read(IShareDirIn& sink);
+    void Read(IShareDirOut& sink);
+    void Read(IDirectory& sink);
+    void Read(IFindIn& sink);
+    void Read(IFindOut& sink);
+    void Read(IFriendsIn& sink);
+    void Read(IFriendsOut& sink);
+
+    // Adds the command, tag and record being read to an error raised below the reader.
+    void AddContext(CCmdError& error) const;
+
+private:
+    tokens::TOKEN Next() { return lexer_.GetNextToken(); }
+    void Header();
+    tokens::TOKEN ReadTagList(TagList& tags);
+    void CopyValue(TagValue& value, tokens::TOKEN kind);
+    tokens::TOKEN ReadTag(tokens::TOKEN key, std::uint64_t& value);
+    void Expect(tokens::TOKEN read, tokens::TOKEN expected);
+
+    std::uint64_t Retrieve(TagList& tags, tokens::TOKEN tag);
+    std::uint64_t Retrieve(TagList& tags, tokens::TOKEN tag, std::uint64_t def);
+    tokens::M_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::M_TYPE_ENUM def);
+    tokens::P_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::P_TYPE_ENUM def);
+    tokens::C_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::C_TYPE_ENUM def);
+    tokens::SCOPE_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::SCOPE_TYPE_ENUM def);
+    const std::string& RetrieveA(TagList& tags, tokens::TOKEN tag, const char* def);
+    const wstring& RetrieveW(TagList& tags, tokens::TOKEN tag, const unsigned short* def);
+    void TakeW(TagList& tags, tokens::TOKEN tag, const unsigned short* def, wstring& target);
+    TagValue& Find(TagList& tags, tokens::TOKEN tag);
+    TagValue& Single(TagList& tags, TagValue& value, tokens::TOKEN tag);
+    // Whether a word-valued tag was given; a default of "none" marks it as mandatory.
+    TagValue* Word(TagList& tags, tokens::TOKEN tag, bool hasDefault);
+
+    void ReadCredentials(IUser& sink);
+    void ReadResultOnly(IError& sink);
+    void ReadFolderRequest(IUser& sink, std::uint64_t& folder);
+    tokens::TOKEN ReadFile(CFileInfo& record, FILE_TYPE_ENUM kind);
+    tokens::TOKEN ReadFileType(FILE_TYPE_ENUM& kind);
+    tokens::TOKEN ReadFileList(IFile& target);
+    tokens::TOKEN ReadSubDir(CSubDirInfo& entry);
+    tokens::TOKEN ReadHostTags(CHostInfo& host, bool& online);
+    tokens::TOKEN ReadHostList(IHost& sink);
+    tokens::TOKEN ReadHostList(IFindOut& sink);
+    static void SplitAddresses(const std::string& text, std::vector<std::string>& addresses);
+
+    void EnterRecord(const char* kind, std::uint32_t number) {
+        record_.kind = kind;
+        record_.number = number;
+    }
+
+    // The command or record whose list `tags` is.
+    const char* Owner(const TagList& tags) const {
+        return tags.Table().Where() != nullptr ? tags.Table().Where() : kCommands[command_].name;
+    }
+
+    [[noreturn]] void Fail(ErrorCode code, const CTextPosition& at, std::string reason,
+                           tokens::TOKEN tag = tokens::NO_TOKEN) const;
+    ErrorDetail Context() const;
+
+    CLexer& lexer_;
+    ReadState& state_;
+    eCommand command_;
+    tokens::TOKEN tag_ = tokens::NO_TOKEN;  // the tag whose value is being read
+    RecordPlace record_;
+};
 
 }  // namespace cmds::detail
 

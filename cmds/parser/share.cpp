@@ -1,43 +1,50 @@
-#include "cmds/parser/parser.h"
 #include "cmds/parser/parser_internal.h"
 
-namespace cmds {
+namespace cmds::detail {
 
 using namespace tokens;
 
-void CParser::Parse(IShareIn& sink) {
-    ParseHeader(KW_SHARE, KW_INPUT);
-    detail::TagTable tags(kept_->credentials);
-    ExpectToken(ParseTagList(tags), LBRACE);
+namespace {
 
-    const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
-    sink.OnUser(Retrieve(tags, KW_USER), pwd);
+constexpr TagTable kShareOutFileTags("a file result",
+                                     {{KW_ERROR, NUMBER}, {KW_FOLDER, NUMBER}, {KW_ID, NUMBER}});
 
-    ExpectToken(ParseFileList(sink), RBRACE);
-    ExpectToken(Next(), SEMICOLON);
+}  // namespace
+
+void Reader::Read(IShareIn& sink) {
+    Header();
+    {
+        TagList tags(state_, kCredentialTags);
+        Expect(ReadTagList(tags), LBRACE);
+        const std::string& pwd = RetrieveA(tags, KW_PWD, nullptr);
+        sink.OnUser(Retrieve(tags, KW_USER), pwd);
+    }
+    Expect(ReadFileList(sink), RBRACE);
+    Expect(Next(), SEMICOLON);
 }
 
-void CParser::Parse(IShareOut& sink) {
-    ParseHeader(KW_SHARE, KW_OUTPUT);
+void Reader::Read(IShareOut& sink) {
+    Header();
     std::uint64_t error = 0;
-    TOKEN token = ParseTag(KW_ERROR, error);
-    sink.OnError(detail::ToErrorCode(error));
-
+    TOKEN token = ReadTag(KW_ERROR, error);
+    sink.OnError(ToErrorCode(error));
     if (token == LBRACE) {
         token = Next();
-        while (token == LBRACKET) {
-            detail::TagTable tags(kept_->shareOutFile);
-            ExpectToken(ParseTagList(tags), RBRACKET);
+        for (std::uint32_t number = 1; token == LBRACKET; ++number) {
+            EnterRecord("file result", number);
+            TagList tags(state_, kShareOutFileTags);
+            Expect(ReadTagList(tags), RBRACKET);
             const std::uint64_t folder = Retrieve(tags, KW_FOLDER);
             const auto id = static_cast<std::uint32_t>(Retrieve(tags, KW_ID));
-            const tagERROR_CODE fileError = detail::ToErrorCode(Retrieve(tags, KW_ERROR));
+            const tagERROR_CODE fileError = ToErrorCode(Retrieve(tags, KW_ERROR));
             sink.OnShareOutFile(fileError, id, folder);
             token = Next();
         }
-        ExpectToken(token, RBRACE);
+        EnterRecord(nullptr, 0);
+        Expect(token, RBRACE);
         token = Next();
     }
-    ExpectToken(token, SEMICOLON);
+    Expect(token, SEMICOLON);
 }
 
-}  // namespace cmds
+}  // namespace cmds::detail

@@ -1,0 +1,107 @@
+/// @file
+/// The table of commands: every (verb, direction) pair the language has, with its fixed id and
+/// its callback interface. Everything that lists commands is derived from this table.
+#ifndef CMDS_INTERFACES_COMMANDS_H
+#define CMDS_INTERFACES_COMMANDS_H
+
+#include <cstdint>
+
+#include "cmds/export.h"
+#include "cmds/interfaces/callbacks.h"
+#include "cmds/tokens/errors.h"
+#include "cmds/tokens/tokens.h"
+
+/// X(id, Name, verb, direction): one line per command. Ids are stable and only ever appended:
+/// saved inputs and tools refer to commands by id. The callback interface is cmds::I##Name.
+#define CMDS_COMMAND_TABLE(X)                     \
+    X(0, ConnectIn, KW_CONNECT, KW_INPUT)         \
+    X(1, ConnectOut, KW_CONNECT, KW_OUTPUT)       \
+    X(2, DisconnectIn, KW_DISCONNECT, KW_INPUT)   \
+    X(3, DisconnectOut, KW_DISCONNECT, KW_OUTPUT) \
+    X(4, AliveIn, KW_ALIVE, KW_INPUT)             \
+    X(5, AliveOut, KW_ALIVE, KW_OUTPUT)           \
+    X(6, ShareIn, KW_SHARE, KW_INPUT)             \
+    X(7, ShareOut, KW_SHARE, KW_OUTPUT)           \
+    X(8, UnshareIn, KW_UNSHARE, KW_INPUT)         \
+    X(9, UnshareOut, KW_UNSHARE, KW_OUTPUT)       \
+    X(10, ShareDirIn, KW_SHAREDIR, KW_INPUT)      \
+    X(11, ShareDirOut, KW_SHAREDIR, KW_OUTPUT)    \
+    X(12, Directory, KW_DIRECTORY, KW_OUTPUT)     \
+    X(13, FindIn, KW_FIND, KW_INPUT)              \
+    X(14, FindOut, KW_FIND, KW_OUTPUT)            \
+    X(15, FriendsIn, KW_FRIENDS, KW_INPUT)        \
+    X(16, FriendsOut, KW_FRIENDS, KW_OUTPUT)
+
+namespace cmds {
+
+/// A command kind by its fixed id.
+enum eCommand : std::int32_t {
+#define CMDS_COMMAND_ID(id, Name, verb, direction) eCommand##Name = id,
+    CMDS_COMMAND_TABLE(CMDS_COMMAND_ID)
+#undef CMDS_COMMAND_ID
+};
+
+/// How many commands there are; ids run from 0 to kCommandCount - 1.
+inline constexpr int kCommandCount = 0
+#define CMDS_COMMAND_COUNT(id, Name, verb, direction) +1
+    CMDS_COMMAND_TABLE(CMDS_COMMAND_COUNT)
+#undef CMDS_COMMAND_COUNT
+    ;
+
+/// The header of a command kind.
+struct CCommandInfo {
+    eCommand id;
+    tokens::TOKEN verb;       ///< KW_CONNECT to KW_FRIENDS
+    tokens::TOKEN direction;  ///< KW_INPUT or KW_OUTPUT
+    const char* name;         ///< "CONNECT INPUT", as written
+};
+
+/// The commands, indexed by id.
+inline constexpr CCommandInfo kCommands[] = {
+#define CMDS_COMMAND_INFO(id, Name, verb, direction) \
+    {eCommand##Name, tokens::verb, tokens::direction, #verb " " #direction},
+    CMDS_COMMAND_TABLE(CMDS_COMMAND_INFO)
+#undef CMDS_COMMAND_INFO
+};
+static_assert(sizeof kCommands / sizeof kCommands[0] == kCommandCount);
+
+/// The command of a verb and a direction; null when the language has no such command.
+CMDS_API const CCommandInfo* FindCommand(tokens::TOKEN verb, tokens::TOKEN direction);
+
+/// The callback interface of a command kind, as a type: CommandKind<eCommandFindOut>::Sink
+/// is IFindOut.
+template <eCommand Id>
+struct CommandKind;
+#define CMDS_COMMAND_KIND(id, Name, verb, direction)    \
+    template <>                                         \
+    struct CommandKind<eCommand##Name> {                \
+        static constexpr eCommand kId = eCommand##Name; \
+        using Sink = I##Name;                           \
+    };
+CMDS_COMMAND_TABLE(CMDS_COMMAND_KIND)
+#undef CMDS_COMMAND_KIND
+
+/// Calls `visit(CommandKind<id>{})` for the command `id` and returns what it returns, so that a
+/// host can pick the sink for a command read at run time without a switch of its own:
+///
+///     cmds::VisitCommand(id, [&](auto kind) {
+///         using Sink = typename decltype(kind)::Sink;
+///         parser.Parse(sinks.For<Sink>());
+///     });
+///
+/// An id outside the table is a program error: CRuntimeError.
+template <typename Visitor>
+decltype(auto) VisitCommand(eCommand id, Visitor&& visit) {
+    switch (id) {
+#define CMDS_COMMAND_CASE(id, Name, verb, direction) \
+    case eCommand##Name:                             \
+        return visit(CommandKind<eCommand##Name>{});
+        CMDS_COMMAND_TABLE(CMDS_COMMAND_CASE)
+#undef CMDS_COMMAND_CASE
+    }
+    throw CRuntimeError();
+}
+
+}  // namespace cmds
+
+#endif
