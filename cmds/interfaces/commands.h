@@ -11,26 +11,27 @@
 #include "cmds/tokens/errors.h"
 #include "cmds/tokens/tokens.h"
 
-/// X(id, Name, verb, direction): one line per command. Ids are stable and only ever appended:
+/// X(id, Name, VERB, DIRECTION): one line per command; the header's keywords are
+/// tokens::KW_##VERB and tokens::KW_##DIRECTION. Ids are stable and only ever appended:
 /// saved inputs and tools refer to commands by id. The callback interface is cmds::I##Name.
-#define CMDS_COMMAND_TABLE(X)                     \
-    X(0, ConnectIn, KW_CONNECT, KW_INPUT)         \
-    X(1, ConnectOut, KW_CONNECT, KW_OUTPUT)       \
-    X(2, DisconnectIn, KW_DISCONNECT, KW_INPUT)   \
-    X(3, DisconnectOut, KW_DISCONNECT, KW_OUTPUT) \
-    X(4, AliveIn, KW_ALIVE, KW_INPUT)             \
-    X(5, AliveOut, KW_ALIVE, KW_OUTPUT)           \
-    X(6, ShareIn, KW_SHARE, KW_INPUT)             \
-    X(7, ShareOut, KW_SHARE, KW_OUTPUT)           \
-    X(8, UnshareIn, KW_UNSHARE, KW_INPUT)         \
-    X(9, UnshareOut, KW_UNSHARE, KW_OUTPUT)       \
-    X(10, ShareDirIn, KW_SHAREDIR, KW_INPUT)      \
-    X(11, ShareDirOut, KW_SHAREDIR, KW_OUTPUT)    \
-    X(12, Directory, KW_DIRECTORY, KW_OUTPUT)     \
-    X(13, FindIn, KW_FIND, KW_INPUT)              \
-    X(14, FindOut, KW_FIND, KW_OUTPUT)            \
-    X(15, FriendsIn, KW_FRIENDS, KW_INPUT)        \
-    X(16, FriendsOut, KW_FRIENDS, KW_OUTPUT)
+#define CMDS_COMMAND_TABLE(X)               \
+    X(0, ConnectIn, CONNECT, INPUT)         \
+    X(1, ConnectOut, CONNECT, OUTPUT)       \
+    X(2, DisconnectIn, DISCONNECT, INPUT)   \
+    X(3, DisconnectOut, DISCONNECT, OUTPUT) \
+    X(4, AliveIn, ALIVE, INPUT)             \
+    X(5, AliveOut, ALIVE, OUTPUT)           \
+    X(6, ShareIn, SHARE, INPUT)             \
+    X(7, ShareOut, SHARE, OUTPUT)           \
+    X(8, UnshareIn, UNSHARE, INPUT)         \
+    X(9, UnshareOut, UNSHARE, OUTPUT)       \
+    X(10, ShareDirIn, SHAREDIR, INPUT)      \
+    X(11, ShareDirOut, SHAREDIR, OUTPUT)    \
+    X(12, Directory, DIRECTORY, OUTPUT)     \
+    X(13, FindIn, FIND, INPUT)              \
+    X(14, FindOut, FIND, OUTPUT)            \
+    X(15, FriendsIn, FRIENDS, INPUT)        \
+    X(16, FriendsOut, FRIENDS, OUTPUT)
 
 namespace cmds {
 
@@ -59,7 +60,7 @@ struct CCommandInfo {
 /// The commands, indexed by id.
 inline constexpr CCommandInfo kCommands[] = {
 #define CMDS_COMMAND_INFO(id, Name, verb, direction) \
-    {eCommand##Name, tokens::verb, tokens::direction, #verb " " #direction},
+    {eCommand##Name, tokens::KW_##verb, tokens::KW_##direction, #verb " " #direction},
     CMDS_COMMAND_TABLE(CMDS_COMMAND_INFO)
 #undef CMDS_COMMAND_INFO
 };

@@ -113,7 +113,13 @@ void CLexer::Borrow() {
     if (lender_ != nullptr && lender_->LendRun(begin, end)) {
         runBegin_ = runNext_ = begin;
         runEnd_ = end;
+        runKeepable_ = !lender_->LocksWhileLent();
     }
+}
+
+void CLexer::ReleaseRuns() {
+    --holdDepth_;
+    GiveBack();
 }
 
 void CLexer::GiveBack() {
@@ -172,9 +178,13 @@ void CLexer::NoteLineBreaks(const char* begin, const char* end, std::uint64_t of
 
 tokens::TOKEN CLexer::GetNextToken() {
     try {
-        Borrow();
+        if (runBegin_ == nullptr) {
+            Borrow();
+        }
         const tokens::TOKEN token = Scan();
-        GiveBack();
+        if (holdDepth_ == 0 || !runKeepable_) {
+            GiveBack();
+        }
         lastToken_ = token;
         return token;
     } catch (CCmdError& error) {
@@ -208,6 +218,18 @@ tokens::TOKEN CLexer::Scan() {
     tokenPosition_ = {static_cast<std::size_t>(start), line_,
                       static_cast<std::size_t>(start - lineStart_ + 1)};
     if (IsLetter(c)) {
+        // A word that ends within the run is classified where it lies.
+        if (lastFromRun_) {
+            const char* const word = runNext_ - 1;
+            const char* end = runNext_;
+            while (end != runEnd_ && IsLetterOrDigit(*end)) {
+                ++end;
+            }
+            if (end != runEnd_) {
+                runNext_ = end;
+                return Classify(word, static_cast<std::size_t>(end - word));
+            }
+        }
         scratch_.assign(1, static_cast<char>(c));
         ReadString(scratch_);
         return Classify(scratch_.data(), scratch_.size());

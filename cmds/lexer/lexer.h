@@ -43,6 +43,13 @@ public:
     bool GetCType(tokens::C_TYPE_ENUM& out);
     bool GetScopeType(tokens::SCOPE_TYPE_ENUM& out);
 
+    /// While held (calls nest), a run lent by a source that locks nothing for it is kept from
+    /// one token to the next instead of being returned after each, so the source's own read
+    /// position lags behind the lexer's until the last ReleaseRuns. The parser holds runs while
+    /// it reads a command.
+    void HoldRuns() { ++holdDepth_; }
+    void ReleaseRuns();
+
     /// Where the last token returned starts, counted from the lexer's first read.
     CTextPosition GetTokenPosition() const { return tokenPosition_; }
     /// Describes the last token for a person: "the number 5", "';'", "the end of the input".
@@ -89,6 +96,8 @@ private:
     const char* runNext_ = nullptr;
     const char* runEnd_ = nullptr;
     bool lastFromRun_ = false;
+    bool runKeepable_ = false;
+    int holdDepth_ = 0;
     /// Bytes read before the current run, and where the current line starts.
     std::uint64_t consumed_ = 0;
     std::uint64_t lineStart_ = 0;

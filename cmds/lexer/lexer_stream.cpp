@@ -66,6 +66,10 @@ void CLexerStream::ReturnRun(const char* begin, const char* next) {
     }
 }
 
+bool CLexerStream::LocksWhileLent() const {
+    return false;
+}
+
 CStrLexerStream::CStrLexerStream(const std::string& text)
     : OwnedStringStream(text), CLexerStream(ownedStream) {}
 

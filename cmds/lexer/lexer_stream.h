@@ -59,6 +59,9 @@ public:
     /// class's is read through its own operations only.
     virtual bool LendRun(const char*& begin, const char*& end);
     virtual void ReturnRun(const char* begin, const char* next);
+    /// Whether a lent run holds something back from other threads (a lock) until it is
+    /// returned; a reader then returns it after every token. This class's runs hold nothing.
+    virtual bool LocksWhileLent() const;
 
 private:
     std::istream& stream_;

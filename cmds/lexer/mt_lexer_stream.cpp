@@ -116,6 +116,10 @@ void CMtLexerStream::ReturnRun(const char* begin, const char* next) {
     sync_->section.Unlock(1, 0);
 }
 
+bool CMtLexerStream::LocksWhileLent() const {
+    return true;
+}
+
 bool CMtLexerStream::IsEof() {
     FeedLock lock(sync_->section);
     return aborted_ || CLexerStream::IsEof();

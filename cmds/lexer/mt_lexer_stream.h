@@ -44,6 +44,7 @@ public:
     /// waiting, while no character is pending or once the stream is aborted.
     bool LendRun(const char*& begin, const char*& end) override;
     void ReturnRun(const char* begin, const char* next) override;
+    bool LocksWhileLent() const override;
 
 protected:
     /// For tests that cannot wait two minutes: the reader's wait in milliseconds.

@@ -26,12 +26,18 @@ namespace {
 template <typename Sink>
 void ReadCommand(CLexer& lexer, detail::ReadState& state, eCommand command, Sink& sink) {
     detail::Reader reader(lexer, state, command);
+    lexer.HoldRuns();
     try {
         reader.Read(sink);
     } catch (CCmdError& error) {
+        lexer.ReleaseRuns();
         reader.AddContext(error);
         throw;
+    } catch (...) {
+        lexer.ReleaseRuns();
+        throw;
     }
+    lexer.ReleaseRuns();
 }
 
 }  // namespace

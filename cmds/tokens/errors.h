@@ -37,7 +37,8 @@ struct CMDS_API CCmdError {
     bool Located() const noexcept { return detail_ != nullptr; }
     /// The first byte of the token at fault (for a source's own error, where reading stopped).
     CTextPosition Position() const noexcept;
-    /// The command being read: an eCommand id, or -1 before the header was matched.
+    /// The command being read (the one Parse was called for): an eCommand id, or -1 when the
+    /// error was not raised by a Parse.
     std::int32_t Command() const noexcept;
     /// The tag being read or retrieved, or NO_TOKEN.
     tokens::TOKEN Tag() const noexcept;
