@@ -154,7 +154,7 @@ int Demo(bool textOnly) {
         std::cout << "The sender thread wrote the exchange in " << chunks
                   << " chunks of 1 to 16 bytes.\n";
     } catch (const cmds::CCmdError& error) {
-        std::cerr << "cmds demo: " << cmds::GetErrorName(error) << '\n';
+        std::cerr << "cmds demo: " << cmds::DescribeError(error) << '\n';
         return kBadInput;
     }
     return 0;
