@@ -16,7 +16,11 @@ namespace cmds_tool {
 namespace {
 
 using cmds::CFileInfo;
-using tokens::TOKEN;
+
+// Each command's writer is an overload of Write for its kind; a command added to the table
+// without one fails to compile where EncodeCommand dispatches.
+template <cmds::eCommand Id>
+using Kind = cmds::CommandKind<Id>;
 
 constexpr std::uint64_t kMax32 = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint64_t kMaxPort = std::numeric_limits<unsigned short>::max();
@@ -48,27 +52,35 @@ const std::vector<std::string> kMatchWords = Words(cmds::GetMType, cmds::kMTypeC
 const std::vector<std::string> kExactWords = Words(cmds::GetPType, cmds::kPTypeCount);
 const std::vector<std::string> kScopeWords = Words(cmds::GetScopeType, cmds::kScopeTypeCount);
 
-// Records every callback of every interface as one JSON object, in call order.
-class JsonSink final : public cmds::IConnectIn,
-                       public cmds::IConnectOut,
-                       public cmds::IDisconnectIn,
-                       public cmds::IDisconnectOut,
-                       public cmds::IAliveIn,
-                       public cmds::IAliveOut,
-                       public cmds::IShareIn,
-                       public cmds::IShareOut,
-                       public cmds::IUnshareIn,
-                       public cmds::IUnshareOut,
-                       public cmds::IShareDirIn,
-                       public cmds::IShareDirOut,
-                       public cmds::IDirectory,
-                       public cmds::IFindIn,
-                       public cmds::IFindOut,
-                       public cmds::IFriendsIn,
-                       public cmds::IFriendsOut {
+// The calls of one command, in call order.
+class JsonCalls {
 public:
     Json TakeCalls() { return std::exchange(calls_, Json::array()); }
 
+protected:
+    Json& Add(const char* name) {
+        Json call = Json::object();
+        call["call"] = name;
+        calls_.push_back(std::move(call));
+        return calls_.back();
+    }
+    // Optional texts of records appear only when they are not empty.
+    static void AddText(Json& call, const char* key, const cmds::wstring& text) {
+        if (!text.empty()) {
+            call[key] = WideToJson(text);
+        }
+    }
+
+private:
+    Json calls_ = Json::array();
+};
+
+// Records every callback of every command's interface. A command added to the table with
+// callbacks of its own leaves this class abstract, and the tool unbuilt, until they are recorded.
+#define CMDS_TOOL_SINK_BASE(id, Name, verb, direction) , public cmds::I##Name
+class JsonSink final : public JsonCalls CMDS_COMMAND_TABLE(CMDS_TOOL_SINK_BASE) {
+#undef CMDS_TOOL_SINK_BASE
+public:
     void OnUser(std::uint64_t user, const std::string& pwd) override {
         Json& call = Add("OnUser");
         call["user"] = user;
@@ -118,16 +130,24 @@ public:
         call["httpproxy"] = httpproxy;
         call["socksproxy"] = socksproxy;
     }
-    void OnConnectOut(std::uint64_t file) override { Add("OnConnectOut")["file"] = file; }
+    void OnConnectOut(std::uint64_t file) override {
+        Add("OnConnectOut")["file"] = file;
+    }
     void OnShareOutFile(tagERROR_CODE error, std::uint32_t id, std::uint64_t folder) override {
         Json& call = Add("OnShareOutFile");
         call["error"] = static_cast<std::int32_t>(error);
         call["id"] = id;
         call["folder"] = folder;
     }
-    void OnUnShareIn(std::uint64_t folder) override { Add("OnUnShareIn")["folder"] = folder; }
-    void OnShareDirIn(std::uint64_t folder) override { Add("OnShareDirIn")["folder"] = folder; }
-    void OnShareDirOut(std::uint64_t folder) override { Add("OnShareDirOut")["folder"] = folder; }
+    void OnUnShareIn(std::uint64_t folder) override {
+        Add("OnUnShareIn")["folder"] = folder;
+    }
+    void OnShareDirIn(std::uint64_t folder) override {
+        Add("OnShareDirIn")["folder"] = folder;
+    }
+    void OnShareDirOut(std::uint64_t folder) override {
+        Add("OnShareDirOut")["folder"] = folder;
+    }
     void OnSubDir(cmds::CSubDirInfo& entry) override {
         Json& call = Add("OnSubDir");
         call["folder"] = entry.folder;
@@ -143,29 +163,27 @@ public:
     void OnKeywords(const cmds::wstring& keywords) override {
         Add("OnKeywords")["keywords"] = WideToJson(keywords);
     }
-    void OnMax(std::uint32_t max) override { Add("OnMax")["max"] = max; }
-    void OnScope(cmds::eScope scope) override { Add("OnScope")["scope"] = kScopeWords.at(scope); }
-    void OnMatch(cmds::eMatch match) override { Add("OnMatch")["match"] = kMatchWords.at(match); }
-    void OnExact(cmds::eExact exact) override { Add("OnExact")["exact"] = kExactWords.at(exact); }
-    void OnCase(bool isCase) override { Add("OnCase")["case"] = isCase; }
-    void OnRank(bool rank) override { Add("OnRank")["rank"] = rank; }
-    void OnFreetext(bool freetext) override { Add("OnFreetext")["freetext"] = freetext; }
-
-private:
-    Json& Add(const char* name) {
-        Json call = Json::object();
-        call["call"] = name;
-        calls_.push_back(std::move(call));
-        return calls_.back();
+    void OnMax(std::uint32_t max) override {
+        Add("OnMax")["max"] = max;
     }
-    // Optional texts of records appear only when they are not empty.
-    static void AddText(Json& call, const char* key, const cmds::wstring& text) {
-        if (!text.empty()) {
-            call[key] = WideToJson(text);
-        }
+    void OnScope(cmds::eScope scope) override {
+        Add("OnScope")["scope"] = kScopeWords.at(scope);
     }
-
-    Json calls_ = Json::array();
+    void OnMatch(cmds::eMatch match) override {
+        Add("OnMatch")["match"] = kMatchWords.at(match);
+    }
+    void OnExact(cmds::eExact exact) override {
+        Add("OnExact")["exact"] = kExactWords.at(exact);
+    }
+    void OnCase(bool isCase) override {
+        Add("OnCase")["case"] = isCase;
+    }
+    void OnRank(bool rank) override {
+        Add("OnRank")["rank"] = rank;
+    }
+    void OnFreetext(bool freetext) override {
+        Add("OnFreetext")["freetext"] = freetext;
+    }
 };
 
 // The fields that each call may have.
@@ -419,7 +437,7 @@ void WriteFriend(const Fields& entry, cmds::CGenerator& out) {
     }
 }
 
-void WriteConnectIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandConnectIn>, CallReader& calls, cmds::CGenerator& out) {
     const Fields user = calls.Take("OnUser");
     const Fields host = calls.Take("OnConnectInHost");
     const Fields flags = calls.Take("OnConnectInFlags");
@@ -427,26 +445,26 @@ void WriteConnectIn(CallReader& calls, cmds::CGenerator& out) {
                           Port(host), host.Wide("host"), flags.Flag("browsable"),
                           flags.Flag("httpproxy"), flags.Flag("socksproxy"));
 }
-void WriteConnectOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandConnectOut>, CallReader& calls, cmds::CGenerator& out) {
     const Fields result = calls.Take("OnError");
     const Fields reply = calls.Take("OnConnectOut");
     out.GenerateConnectOut(result.Code("error"), reply.Number("file"));
 }
-void WriteDisconnectIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandDisconnectIn>, CallReader& calls, cmds::CGenerator& out) {
     const Fields user = calls.Take("OnUser");
     out.GenerateDisconnectIn(user.Number("user"), user.Wide("password"));
 }
-void WriteDisconnectOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandDisconnectOut>, CallReader& calls, cmds::CGenerator& out) {
     out.GenerateDisconnectOut(calls.Take("OnError").Code("error"));
 }
-void WriteAliveIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandAliveIn>, CallReader& calls, cmds::CGenerator& out) {
     const Fields user = calls.Take("OnUser");
     out.GenerateAliveIn(user.Number("user"), user.Wide("password"));
 }
-void WriteAliveOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandAliveOut>, CallReader& calls, cmds::CGenerator& out) {
     out.GenerateAliveOut(calls.Take("OnError").Code("error"));
 }
-void WriteShareIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandShareIn>, CallReader& calls, cmds::CGenerator& out) {
     const Fields user = calls.Take("OnUser");
     out.GenerateShareInBegin(user.Number("user"), user.Wide("password"));
     while (calls.Next("OnFile")) {
@@ -459,7 +477,7 @@ void WriteShareIn(CallReader& calls, cmds::CGenerator& out) {
     }
     out.GenerateShareInEnd();
 }
-void WriteShareOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandShareOut>, CallReader& calls, cmds::CGenerator& out) {
     out.GenerateShareOutBegin(calls.Take("OnError").Code("error"));
     while (calls.Next("OnShareOutFile")) {
         const Fields result = calls.Take("OnShareOutFile");
@@ -469,25 +487,25 @@ void WriteShareOut(CallReader& calls, cmds::CGenerator& out) {
     }
     out.GenerateShareOutEnd();
 }
-void WriteUnshareIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandUnshareIn>, CallReader& calls, cmds::CGenerator& out) {
     const Fields user = calls.Take("OnUser");
     const Fields request = calls.Take("OnUnShareIn");
     out.GenerateUnShareIn(user.Number("user"), user.Wide("password"), request.Number("folder"));
 }
-void WriteUnshareOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandUnshareOut>, CallReader& calls, cmds::CGenerator& out) {
     out.GenerateUnShareOut(calls.Take("OnError").Code("error"));
 }
-void WriteShareDirIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandShareDirIn>, CallReader& calls, cmds::CGenerator& out) {
     const Fields user = calls.Take("OnUser");
     const Fields request = calls.Take("OnShareDirIn");
     out.GenerateShareDirIn(user.Number("user"), user.Wide("password"), request.Number("folder"));
 }
-void WriteShareDirOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandShareDirOut>, CallReader& calls, cmds::CGenerator& out) {
     const Fields result = calls.Take("OnError");
     const Fields reply = calls.Take("OnShareDirOut");
     out.GenerateShareDirOut(result.Code("error"), reply.Number("folder"));
 }
-void WriteDirectory(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandDirectory>, CallReader& calls, cmds::CGenerator& out) {
     const Fields result = calls.Take("OnError");
     const Fields begin = calls.Take("OnDirectoryBegin");
     out.GenerateDirectoryBegin(result.Code("error"), begin.Wide("folder"), begin.Number("id"));
@@ -502,7 +520,7 @@ void WriteDirectory(CallReader& calls, cmds::CGenerator& out) {
     }
     out.GenerateDirectoryEnd();
 }
-void WriteFindIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandFindIn>, CallReader& calls, cmds::CGenerator& out) {
     cmds::CFindIn request;
     request.keywords = calls.Take("OnKeywords").Wide("keywords");
     const Fields user = calls.Take("OnUser");
@@ -520,7 +538,7 @@ void WriteFindIn(CallReader& calls, cmds::CGenerator& out) {
     request.freetext = calls.Take("OnFreetext").Flag("freetext");
     out.GenerateFindIn(request);
 }
-void WriteFindOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandFindOut>, CallReader& calls, cmds::CGenerator& out) {
     out.GenerateFindOutBegin(calls.Take("OnError").Code("error"));
     while (calls.Next("OnHost")) {
         const Fields host = calls.Take("OnHost");
@@ -537,7 +555,7 @@ void WriteFindOut(CallReader& calls, cmds::CGenerator& out) {
     }
     out.GenerateFindOutEnd();
 }
-void WriteFriendsIn(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandFriendsIn>, CallReader& calls, cmds::CGenerator& out) {
     const Fields user = calls.Take("OnUser");
     out.GenerateFriendsInBegin(user.Number("user"), user.Wide("password"));
     while (calls.Next("OnHost")) {
@@ -545,7 +563,7 @@ void WriteFriendsIn(CallReader& calls, cmds::CGenerator& out) {
     }
     out.GenerateFriendsInEnd();
 }
-void WriteFriendsOut(CallReader& calls, cmds::CGenerator& out) {
+void Write(Kind<cmds::eCommandFriendsOut>, CallReader& calls, cmds::CGenerator& out) {
     out.GenerateFriendsOutBegin(calls.Take("OnError").Code("error"));
     while (calls.Next("OnHost")) {
         WriteFriend(calls.Take("OnHost"), out);
@@ -553,42 +571,12 @@ void WriteFriendsOut(CallReader& calls, cmds::CGenerator& out) {
     out.GenerateFriendsOutEnd();
 }
 
-template <typename Interface>
-void Read(cmds::CParser& parser, JsonSink& sink) {
-    parser.Parse(static_cast<Interface&>(sink));
-}
-
-struct CommandKind {
-    TOKEN verb;
-    TOKEN direction;
-    void (*read)(cmds::CParser&, JsonSink&);
-    void (*write)(CallReader&, cmds::CGenerator&);
-};
-
-const CommandKind kKinds[] = {
-    {tokens::KW_CONNECT, tokens::KW_INPUT, Read<cmds::IConnectIn>, WriteConnectIn},
-    {tokens::KW_CONNECT, tokens::KW_OUTPUT, Read<cmds::IConnectOut>, WriteConnectOut},
-    {tokens::KW_DISCONNECT, tokens::KW_INPUT, Read<cmds::IDisconnectIn>, WriteDisconnectIn},
-    {tokens::KW_DISCONNECT, tokens::KW_OUTPUT, Read<cmds::IDisconnectOut>, WriteDisconnectOut},
-    {tokens::KW_ALIVE, tokens::KW_INPUT, Read<cmds::IAliveIn>, WriteAliveIn},
-    {tokens::KW_ALIVE, tokens::KW_OUTPUT, Read<cmds::IAliveOut>, WriteAliveOut},
-    {tokens::KW_SHARE, tokens::KW_INPUT, Read<cmds::IShareIn>, WriteShareIn},
-    {tokens::KW_SHARE, tokens::KW_OUTPUT, Read<cmds::IShareOut>, WriteShareOut},
-    {tokens::KW_UNSHARE, tokens::KW_INPUT, Read<cmds::IUnshareIn>, WriteUnshareIn},
-    {tokens::KW_UNSHARE, tokens::KW_OUTPUT, Read<cmds::IUnshareOut>, WriteUnshareOut},
-    {tokens::KW_SHAREDIR, tokens::KW_INPUT, Read<cmds::IShareDirIn>, WriteShareDirIn},
-    {tokens::KW_SHAREDIR, tokens::KW_OUTPUT, Read<cmds::IShareDirOut>, WriteShareDirOut},
-    {tokens::KW_DIRECTORY, tokens::KW_OUTPUT, Read<cmds::IDirectory>, WriteDirectory},
-    {tokens::KW_FIND, tokens::KW_INPUT, Read<cmds::IFindIn>, WriteFindIn},
-    {tokens::KW_FIND, tokens::KW_OUTPUT, Read<cmds::IFindOut>, WriteFindOut},
-    {tokens::KW_FRIENDS, tokens::KW_INPUT, Read<cmds::IFriendsIn>, WriteFriendsIn},
-    {tokens::KW_FRIENDS, tokens::KW_OUTPUT, Read<cmds::IFriendsOut>, WriteFriendsOut},
-};
-
-const CommandKind* FindKind(std::string_view verb, std::string_view direction) {
-    for (const CommandKind& kind : kKinds) {
-        if (verb == cmds::GetKeyword(kind.verb) && direction == cmds::GetKeyword(kind.direction)) {
-            return &kind;
+// The command whose header reads `verb` `direction`, or null.
+const cmds::CCommandInfo* CommandNamed(std::string_view verb, std::string_view direction) {
+    for (const cmds::CCommandInfo& command : cmds::kCommands) {
+        if (verb == cmds::GetKeyword(command.verb) &&
+            direction == cmds::GetKeyword(command.direction)) {
+            return &command;
         }
     }
     return nullptr;
@@ -605,37 +593,53 @@ std::string TextField(const Json& command, const char* key) {
     return value->get<std::string>();
 }
 
+// What went wrong, without the place, which the caller counts from the start of its input.
+std::string Reason(const cmds::CCmdError& error) {
+    const std::string text = cmds::DescribeError(error);
+    return error.Located() ? text.substr(text.find(": ") + 2) : text;
+}
+
 }  // namespace
 
-Json ReadCommand(cmds::CParser& parser, const cmds::CCommandHeader& header) {
-    const char* const verb = cmds::GetKeyword(header.verb);
-    const char* const direction = cmds::GetKeyword(header.direction);
-    const CommandKind* kind =
-        verb != nullptr && direction != nullptr ? FindKind(verb, direction) : nullptr;
-    if (kind == nullptr) {
-        throw std::invalid_argument("no command has this header");
-    }
+CommandFault::CommandFault(const cmds::CCmdError& error, std::size_t textSize,
+                           const std::string& reason)
+    : std::runtime_error(reason),
+      offset(error.Located() ? std::min(error.Position().offset, textSize) : textSize) {}
+
+Json ReadCommand(cmds::CParser& parser, cmds::eCommand id) {
     JsonSink sink;
-    kind->read(parser, sink);
+    cmds::VisitCommand(id, [&](auto kind) {
+        using Sink = typename decltype(kind)::Sink;
+        parser.Parse(static_cast<Sink&>(sink));
+    });
+    const cmds::CCommandInfo& info = cmds::kCommands[id];
     Json command = Json::object();
-    command["verb"] = verb;
-    command["direction"] = direction;
+    command["verb"] = cmds::GetKeyword(info.verb);
+    command["direction"] = cmds::GetKeyword(info.direction);
     command["calls"] = sink.TakeCalls();
     return command;
 }
 
 Json DecodeCommand(const std::string& text) {
     cmds::CCommandHeader header;
-    // Every reader rejects a text whose header names no command; any of them tells how.
-    if (!cmds::PeekHeader(text, header)) {
-        header = {kKinds[0].verb, kKinds[0].direction};
-    }
+    const bool known = cmds::PeekHeader(text, header);
     cmds::CStrLexerStream source(text);
     cmds::CParser parser(source);
     try {
-        return ReadCommand(parser, header);
+        // Every reader rejects a text whose header names no command, at the token at fault; the
+        // header's default kind finds it.
+        return ReadCommand(parser, header.command);
     } catch (const cmds::CCmdError& error) {
-        throw CommandFault(cmds::GetErrorName(error), cmds::GetStopPosition(source, text).offset);
+        // That reader would name the command it expected, which the text never asked for.
+        if (!known) {
+            const bool syntax = error.code == cmds::CSyntaxError().code;
+            throw CommandFault(error, text.size(),
+                               std::string(cmds::GetErrorName(error)) + ": " +
+                                   (syntax ? "no command starts this way; a command starts with "
+                                             "its verb, then INPUT or OUTPUT"
+                                           : error.Reason()));
+        }
+        throw CommandFault(error, text.size(), Reason(error));
     }
 }
 
@@ -651,7 +655,7 @@ void EncodeCommand(const Json& command, cmds::CGenerator& out) {
     }
     const std::string verb = TextField(command, "verb");
     const std::string direction = TextField(command, "direction");
-    const CommandKind* kind = FindKind(verb, direction);
+    const cmds::CCommandInfo* kind = CommandNamed(verb, direction);
     if (kind == nullptr) {
         throw EncodeError("unknown command \"" + verb + " " + direction + "\"");
     }
@@ -661,7 +665,7 @@ void EncodeCommand(const Json& command, cmds::CGenerator& out) {
     }
     const Json noCalls = Json::array();
     CallReader reader(calls == command.end() ? noCalls : *calls, verb + " " + direction);
-    kind->write(reader, out);
+    cmds::VisitCommand(kind->id, [&](auto commandKind) { Write(commandKind, reader, out); });
     reader.Finish();
 }
 

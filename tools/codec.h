@@ -15,11 +15,12 @@ namespace cmds_tool {
 
 using Json = nlohmann::ordered_json;
 
-// A command that the parser rejected: what() is the error's name, `offset` the place in the
-// command's text where reading stopped.
+// A command that the parser rejected: what() says why, as "syntax error in CONNECT OUTPUT: file
+// takes a number; read the wide string 'x'", and `offset` is the first byte of the token at fault
+// in the command's text of `textSize` bytes.
 class CommandFault : public std::runtime_error {
 public:
-    CommandFault(const char* name, std::size_t offset) : std::runtime_error(name), offset(offset) {}
+    CommandFault(const cmds::CCmdError& error, std::size_t textSize, const std::string& reason);
 
     std::size_t offset;
 };
@@ -30,9 +31,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// Reads the next command, of the kind `header` names, from `parser`. Errors of the parser pass
-// through.
-Json ReadCommand(cmds::CParser& parser, const cmds::CCommandHeader& header);
+// Reads the next command, of the kind `id`, from `parser`. Errors of the parser pass through.
+Json ReadCommand(cmds::CParser& parser, cmds::eCommand id);
 
 // Parses one command, choosing the reader by its header. Throws CommandFault.
 Json DecodeCommand(const std::string& text);

@@ -136,7 +136,7 @@ std::size_t RunDemo(std::ostream& out, std::uint32_t seed) {
         for (const std::string& command : commands) {
             cmds::CCommandHeader header;
             cmds::PeekHeader(command, header);
-            out << ReadCommand(parser, header).dump() << '\n';
+            out << ReadCommand(parser, header.command).dump() << '\n';
         }
     } catch (...) {
         sender.join();

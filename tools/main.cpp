@@ -154,7 +154,7 @@ int Demo(bool textOnly) {
         std::cout << "The sender thread wrote the exchange in " << chunks
                   << " chunks of 1 to 16 bytes.\n";
     } catch (const cmds::CCmdError& error) {
-        std::cerr << "cmds demo: " << cmds::GetErrorName(error) << '\n';
+        std::cerr << "cmds demo: " << cmds::DescribeError(error) << '\n';
         return kBadInput;
     }
     return 0;
@@ -190,10 +190,11 @@ int main(int argc, char** argv) {
         "field is 0, false or empty; online is true when absent.\n" +
         std::string(exitStatus));
 
-    CLI::App* check =
-        app.add_subcommand("check",
-                           "Validate the commands of FILE; at the first error print its name, byte "
-                           "offset and line:column, and the line with a caret under the place.");
+    CLI::App* check = app.add_subcommand(
+        "check",
+        "Validate the commands of FILE; at the first error print its line:column "
+        "and what is wrong, then the line with a caret under the token at "
+        "fault.");
     check->add_option("FILE", path, fileHelp);
     check->footer(exitStatus);
 

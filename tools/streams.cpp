@@ -4,6 +4,7 @@
 #include <istream>
 #include <ostream>
 #include <sstream>
+#include <string>
 #include <vector>
 
 namespace cmds_tool {
@@ -12,6 +13,9 @@ namespace {
 
 constexpr std::size_t kChunkSize = std::size_t{64} << 10;
 constexpr char kBlanks[] = " \t\r\n";
+const std::string kTooLarge = "command too large: longer than " +
+                              std::to_string(cmds::CCommandFramer::kDefaultMaxCommandSize) +
+                              " bytes";
 
 // Follows offset, line and column through consecutive pieces of the input, keeping the end of
 // the current line for display.
@@ -39,14 +43,14 @@ public:
         offset_ += text.size();
     }
 
-    // The failure `name` at byte `place` of `text`, which starts at the cursor.
-    Failure FailAt(std::string name, std::string_view text, std::size_t place) const {
+    // The failure for `reason` at byte `place` of `text`, which starts at the cursor.
+    Failure FailAt(std::string reason, std::string_view text, std::size_t place) const {
         TextCursor at = *this;
         at.Advance(text.substr(0, place));
         const std::string_view rest = text.substr(place);
         const bool cut = at.column_ > at.tail_.size();
         Failure failure;
-        failure.name = std::move(name);
+        failure.reason = std::move(reason);
         failure.offset = at.offset_;
         failure.line = at.line_;
         failure.column = at.column_ + 1;
@@ -119,7 +123,7 @@ std::optional<Failure> DecodeStream(std::istream& in,
              (status = framer.Next(command)) != cmds::eFrameIncomplete;) {
             if (status == cmds::eFrameTooLarge) {
                 const std::string_view pending = framer.Pending();
-                return cursor.FailAt("command too large", pending,
+                return cursor.FailAt(kTooLarge, pending,
                                      std::min(pending.find_first_not_of(kBlanks), pending.size()));
             }
             if (auto failure = decode(command)) {
@@ -143,8 +147,8 @@ std::optional<Failure> DecodeStream(std::istream& in,
 
 std::string FormatFailure(const Failure& failure, std::string_view inputName) {
     std::ostringstream out;
-    out << inputName << ':' << failure.line << ':' << failure.column << ": " << failure.name
-        << " (byte offset " << failure.offset << ")\n"
+    out << inputName << ':' << failure.line << ':' << failure.column << ": " << failure.reason
+        << '\n'
         << failure.excerpt << '\n'
         << failure.marker << '\n';
     return out.str();

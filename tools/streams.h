@@ -19,7 +19,7 @@ using Progress = std::function<void(std::uint64_t bytesRead)>;
 
 // The first fault of an input and its place, with the line around it for display.
 struct Failure {
-    std::string name;          // an error name of the library, or "command too large"
+    std::string reason;        // what is wrong, as "syntax error in ALIVE OUTPUT: ..."
     std::uint64_t offset = 0;  // bytes from the start of the input
     std::uint64_t line = 1;    // counted from 1
     std::uint64_t column = 1;  // bytes from the start of the line, counted from 1
@@ -28,13 +28,14 @@ struct Failure {
 };
 
 // Frames `in` into commands and decodes each in order, handing it to `onCommand`, up to the
-// first command that fails, whose fault it returns. Commands longer than the framer's default
-// maximum size fail as "command too large". Throws std::ios_base::failure when `in` fails.
+// first command that fails, whose fault it returns, placed at the token at fault. A command longer
+// than the framer's default maximum size fails where it starts. Throws std::ios_base::failure
+// when `in` fails.
 std::optional<Failure> DecodeStream(std::istream& in,
                                     const std::function<void(const Json&)>& onCommand,
                                     const Progress& progress);
 
-// "NAME:LINE:COLUMN: ERROR (byte offset OFFSET)", then the excerpt and the marker, one a line.
+// "NAME:LINE:COLUMN: REASON", then the excerpt and the marker, one a line.
 std::string FormatFailure(const Failure& failure, std::string_view inputName);
 
 // Writes the command of each JSON line of `in` onto `out`, skipping blank lines. Throws

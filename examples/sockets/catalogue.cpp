@@ -5,12 +5,10 @@
 
 namespace example {
 
-namespace {
-
 // Requests are collected whole before the catalogue acts on them: Parse may still reject a
 // request after some of its callbacks, and a rejected request must change nothing.
 template <typename Interface>
-struct Request : Interface {
+struct Credentials : Interface {
     std::uint64_t user = 0;
     std::string pwd;
 
@@ -20,7 +18,13 @@ struct Request : Interface {
     }
 };
 
-struct ConnectRequest final : Request<cmds::IConnectIn> {
+// A request that carries credentials only. A request kind with callbacks of its own leaves this
+// abstract, and the server unbuilt, until it has a specialization below.
+template <typename Interface>
+struct Request final : Credentials<Interface> {};
+
+template <>
+struct Request<cmds::IConnectIn> final : Credentials<cmds::IConnectIn> {
     cmds::wstring host;
     std::string address;
     unsigned short port = 0;
@@ -35,7 +39,8 @@ struct ConnectRequest final : Request<cmds::IConnectIn> {
     void OnConnectInFlags(bool, bool, bool) override {}
 };
 
-struct ShareRequest final : Request<cmds::IShareIn> {
+template <>
+struct Request<cmds::IShareIn> final : Credentials<cmds::IShareIn> {
     std::vector<std::pair<cmds::FILE_TYPE_ENUM, cmds::CFileInfo>> records;
 
     void OnFile(cmds::FILE_TYPE_ENUM kind, cmds::CFileInfo& record) override {
@@ -43,17 +48,20 @@ struct ShareRequest final : Request<cmds::IShareIn> {
     }
 };
 
-struct UnshareRequest final : Request<cmds::IUnshareIn> {
+template <>
+struct Request<cmds::IUnshareIn> final : Credentials<cmds::IUnshareIn> {
     std::uint64_t folder = 0;
     void OnUnShareIn(std::uint64_t value) override { folder = value; }
 };
 
-struct ShareDirRequest final : Request<cmds::IShareDirIn> {
+template <>
+struct Request<cmds::IShareDirIn> final : Credentials<cmds::IShareDirIn> {
     std::uint64_t folder = 0;
     void OnShareDirIn(std::uint64_t value) override { folder = value; }
 };
 
-struct FindRequest final : Request<cmds::IFindIn> {
+template <>
+struct Request<cmds::IFindIn> final : Credentials<cmds::IFindIn> {
     cmds::wstring keywords;
     cmds::eMatch match = cmds::eMatchAny;
     cmds::eExact exact = cmds::eExactOff;
@@ -73,46 +81,45 @@ struct FindRequest final : Request<cmds::IFindIn> {
     void OnFreetext(bool) override {}
 };
 
-struct FriendsRequest final : Request<cmds::IFriendsIn> {
+template <>
+struct Request<cmds::IFriendsIn> final : Credentials<cmds::IFriendsIn> {
     std::vector<std::uint64_t> friends;
     void OnHost(bool, const cmds::CHostInfo& host) override { friends.push_back(host.id); }
 };
+
+namespace {
 
 tagERROR_CODE Error(ResultCode code) {
     return static_cast<tagERROR_CODE>(code);
 }
 
-// The reply of `verb` that carries only the result `code`.
-void WriteRefusal(tokens::TOKEN verb, ResultCode code, cmds::CGenerator& out) {
-    switch (verb) {
-        case tokens::KW_CONNECT:
-            out.GenerateConnectOut(Error(code), 0);
-            break;
-        case tokens::KW_DISCONNECT:
-            out.GenerateDisconnectOut(Error(code));
-            break;
-        case tokens::KW_ALIVE:
-            out.GenerateAliveOut(Error(code));
-            break;
-        case tokens::KW_SHARE:
-            out.GenerateShareOutBegin(Error(code));
-            out.GenerateShareOutEnd();
-            break;
-        case tokens::KW_UNSHARE:
-            out.GenerateUnShareOut(Error(code));
-            break;
-        case tokens::KW_SHAREDIR:
-            out.GenerateShareDirOut(Error(code), 0);
-            break;
-        case tokens::KW_FIND:
-            out.GenerateFindOutBegin(Error(code));
-            out.GenerateFindOutEnd();
-            break;
-        default:  // FRIENDS: PeekHeader names no other request
-            out.GenerateFriendsOutBegin(Error(code));
-            out.GenerateFriendsOutEnd();
-            break;
-    }
+// The reply to each request that carries only the result `code`.
+void Refuse(const Request<cmds::IConnectIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateConnectOut(Error(code), 0);
+}
+void Refuse(const Request<cmds::IDisconnectIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateDisconnectOut(Error(code));
+}
+void Refuse(const Request<cmds::IAliveIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateAliveOut(Error(code));
+}
+void Refuse(const Request<cmds::IShareIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateShareOutBegin(Error(code));
+    out.GenerateShareOutEnd();
+}
+void Refuse(const Request<cmds::IUnshareIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateUnShareOut(Error(code));
+}
+void Refuse(const Request<cmds::IShareDirIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateShareDirOut(Error(code), 0);
+}
+void Refuse(const Request<cmds::IFindIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateFindOutBegin(Error(code));
+    out.GenerateFindOutEnd();
+}
+void Refuse(const Request<cmds::IFriendsIn>&, ResultCode code, cmds::CGenerator& out) {
+    out.GenerateFriendsOutBegin(Error(code));
+    out.GenerateFriendsOutEnd();
 }
 
 bool IsFolder(const cmds::CFileInfo& record) {
@@ -160,7 +167,7 @@ cmds::wstring Folded(cmds::wstring text, bool isCase) {
 
 // The words to look for: the blank-separated keywords, or all of them as one phrase when the
 // request asks for an expression, which this catalogue has no language for.
-std::vector<cmds::wstring> SearchWords(const FindRequest& find) {
+std::vector<cmds::wstring> SearchWords(const Request<cmds::IFindIn>& find) {
     const cmds::wstring keywords = Folded(find.keywords, find.isCase);
     if (find.match == cmds::eMatchExpression) {
         return {keywords};
@@ -192,7 +199,7 @@ bool Occurs(const cmds::wstring& word, const cmds::wstring& text, cmds::eExact e
 
 // A file matches through its name or its keywords.
 bool Matches(const cmds::CFileInfo& file, const std::vector<cmds::wstring>& words,
-             const FindRequest& find) {
+             const Request<cmds::IFindIn>& find) {
     const cmds::wstring name = Folded(file.file, find.isCase);
     const cmds::wstring keywords = Folded(file.keywords, find.isCase);
     const auto found = [&](const cmds::wstring& word) {
@@ -205,7 +212,8 @@ bool Matches(const cmds::CFileInfo& file, const std::vector<cmds::wstring>& word
 // At most `limit` files of `files` that match; folder records are not files.
 std::vector<const cmds::CFileInfo*> MatchingFiles(const SharedFiles& files,
                                                   const std::vector<cmds::wstring>& words,
-                                                  const FindRequest& find, std::size_t limit) {
+                                                  const Request<cmds::IFindIn>& find,
+                                                  std::size_t limit) {
     std::vector<const cmds::CFileInfo*> found;
     for (const auto& entry : files) {
         if (found.size() == limit) {
@@ -229,43 +237,29 @@ std::string AddressText(const std::string& address, cmds::CGenerator& out) {
 bool Catalogue::Answer(std::uint64_t connection, const std::string& command,
                        cmds::CGenerator& out) {
     cmds::CCommandHeader header;
-    if (!cmds::PeekHeader(command, header) || header.direction != tokens::KW_INPUT) {
+    if (!cmds::PeekHeader(command, header)) {
         return false;
     }
     cmds::CStrLexerStream source(command);
     cmds::CParser parser(source);
-    try {
-        switch (header.verb) {
-            case tokens::KW_CONNECT:
-                Connect(parser, connection, out);
-                break;
-            case tokens::KW_DISCONNECT:
-                Disconnect(parser, out);
-                break;
-            case tokens::KW_ALIVE:
-                Alive(parser, out);
-                break;
-            case tokens::KW_SHARE:
-                Share(parser, out);
-                break;
-            case tokens::KW_UNSHARE:
-                Unshare(parser, out);
-                break;
-            case tokens::KW_SHAREDIR:
-                ShareDir(parser, out);
-                break;
-            case tokens::KW_FIND:
-                Find(parser, out);
-                break;
-            default:  // FRIENDS: PeekHeader names no other request
-                Friends(parser, out);
-                break;
+    // Each request kind has its Request and its Serve and Refuse overloads; a request kind added
+    // to the table without them fails to compile here.
+    return cmds::VisitCommand(header.command, [&](auto kind) {
+        using Sink = typename decltype(kind)::Sink;
+        if constexpr (cmds::kCommands[kind.kId].direction == tokens::KW_INPUT) {
+            Request<Sink> request;
+            try {
+                parser.Parse(request);
+            } catch (const cmds::CCmdError&) {
+                Refuse(request, kBadCommand, out);
+                return true;
+            }
+            Serve(request, connection, out);
+            return true;
+        } else {
+            return false;
         }
-    } catch (const cmds::CCmdError&) {
-        // Only Parse throws, and it runs before a handler writes anything.
-        WriteRefusal(header.verb, kBadCommand, out);
-    }
-    return true;
+    });
 }
 
 void Catalogue::EndSessions(std::uint64_t connection) {
@@ -276,15 +270,14 @@ void Catalogue::EndSessions(std::uint64_t connection) {
     }
 }
 
-void Catalogue::Connect(cmds::CParser& parser, std::uint64_t connection, cmds::CGenerator& out) {
-    ConnectRequest request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IConnectIn>& request, std::uint64_t connection,
+                      cmds::CGenerator& out) {
     const auto [entry, isNew] = users_.try_emplace(request.user);
     User& user = entry->second;
     if (isNew) {
         user.pwd = request.pwd;
     } else if (user.pwd != request.pwd) {
-        WriteRefusal(tokens::KW_CONNECT, kWrongPassword, out);
+        Refuse(request, kWrongPassword, out);
         return;
     }
     user.host = request.host;
@@ -294,9 +287,8 @@ void Catalogue::Connect(cmds::CParser& parser, std::uint64_t connection, cmds::C
     out.GenerateConnectOut(Error(kOk), user.files.size());
 }
 
-void Catalogue::Disconnect(cmds::CParser& parser, cmds::CGenerator& out) {
-    Request<cmds::IDisconnectIn> request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IDisconnectIn>& request, std::uint64_t,
+                      cmds::CGenerator& out) {
     ResultCode result = kOk;
     if (User* user = Authenticate(request.user, request.pwd, result)) {
         user->connection.reset();
@@ -304,21 +296,19 @@ void Catalogue::Disconnect(cmds::CParser& parser, cmds::CGenerator& out) {
     out.GenerateDisconnectOut(Error(result));
 }
 
-void Catalogue::Alive(cmds::CParser& parser, cmds::CGenerator& out) {
-    Request<cmds::IAliveIn> request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IAliveIn>& request, std::uint64_t,
+                      cmds::CGenerator& out) {
     ResultCode result = kOk;
     Authenticate(request.user, request.pwd, result);
     out.GenerateAliveOut(Error(result));
 }
 
-void Catalogue::Share(cmds::CParser& parser, cmds::CGenerator& out) {
-    ShareRequest request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IShareIn>& request, std::uint64_t,
+                      cmds::CGenerator& out) {
     ResultCode refusal = kOk;
     User* user = Authenticate(request.user, request.pwd, refusal);
     if (user == nullptr) {
-        WriteRefusal(tokens::KW_SHARE, refusal, out);
+        Refuse(request, refusal, out);
         return;
     }
     out.GenerateShareOutBegin(Error(kOk));
@@ -342,9 +332,8 @@ void Catalogue::Share(cmds::CParser& parser, cmds::CGenerator& out) {
     out.GenerateShareOutEnd();
 }
 
-void Catalogue::Unshare(cmds::CParser& parser, cmds::CGenerator& out) {
-    UnshareRequest request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IUnshareIn>& request, std::uint64_t,
+                      cmds::CGenerator& out) {
     ResultCode result = kOk;
     if (User* user = Authenticate(request.user, request.pwd, result)) {
         const auto [first, last] = FolderEntries(user->files, request.folder);
@@ -354,25 +343,22 @@ void Catalogue::Unshare(cmds::CParser& parser, cmds::CGenerator& out) {
     out.GenerateUnShareOut(Error(result));
 }
 
-void Catalogue::ShareDir(cmds::CParser& parser, cmds::CGenerator& out) {
-    ShareDirRequest request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IShareDirIn>& request, std::uint64_t,
+                      cmds::CGenerator& out) {
     ResultCode refusal = kOk;
     const User* user = Authenticate(request.user, request.pwd, refusal);
     if (user == nullptr) {
-        WriteRefusal(tokens::KW_SHAREDIR, refusal, out);
+        Refuse(request, refusal, out);
         return;
     }
     out.GenerateShareDirOut(Error(kOk), request.folder);
     WriteListing(user->files, request.folder, out);
 }
 
-void Catalogue::Find(cmds::CParser& parser, cmds::CGenerator& out) {
-    FindRequest request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IFindIn>& request, std::uint64_t, cmds::CGenerator& out) {
     ResultCode refusal = kOk;
     if (Authenticate(request.user, request.pwd, refusal) == nullptr) {
-        WriteRefusal(tokens::KW_FIND, refusal, out);
+        Refuse(request, refusal, out);
         return;
     }
     const std::vector<cmds::wstring> words = SearchWords(request);
@@ -394,13 +380,12 @@ void Catalogue::Find(cmds::CParser& parser, cmds::CGenerator& out) {
     out.GenerateFindOutEnd();
 }
 
-void Catalogue::Friends(cmds::CParser& parser, cmds::CGenerator& out) {
-    FriendsRequest request;
-    parser.Parse(request);
+void Catalogue::Serve(const Request<cmds::IFriendsIn>& request, std::uint64_t,
+                      cmds::CGenerator& out) {
     ResultCode refusal = kOk;
     User* user = Authenticate(request.user, request.pwd, refusal);
     if (user == nullptr) {
-        WriteRefusal(tokens::KW_FRIENDS, refusal, out);
+        Refuse(request, refusal, out);
         return;
     }
     user->friends = request.friends;

@@ -14,6 +14,10 @@
 
 namespace example {
 
+// A request of the kind whose callback interface is `Interface`, read whole.
+template <typename Interface>
+struct Request;
+
 // One user's shared records by (folder, id), so that the entries of a folder stand together.
 using SharedFiles = std::map<std::pair<std::uint64_t, std::uint64_t>, cmds::CFileInfo>;
 
@@ -44,14 +48,23 @@ private:
         std::vector<std::uint64_t> friends;
     };
 
-    void Connect(cmds::CParser& parser, std::uint64_t connection, cmds::CGenerator& out);
-    void Disconnect(cmds::CParser& parser, cmds::CGenerator& out);
-    void Alive(cmds::CParser& parser, cmds::CGenerator& out);
-    void Share(cmds::CParser& parser, cmds::CGenerator& out);
-    void Unshare(cmds::CParser& parser, cmds::CGenerator& out);
-    void ShareDir(cmds::CParser& parser, cmds::CGenerator& out);
-    void Find(cmds::CParser& parser, cmds::CGenerator& out);
-    void Friends(cmds::CParser& parser, cmds::CGenerator& out);
+    // Acts on a request that read whole, writing its replies on `out`.
+    void Serve(const Request<cmds::IConnectIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
+    void Serve(const Request<cmds::IDisconnectIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
+    void Serve(const Request<cmds::IAliveIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
+    void Serve(const Request<cmds::IShareIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
+    void Serve(const Request<cmds::IUnshareIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
+    void Serve(const Request<cmds::IShareDirIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
+    void Serve(const Request<cmds::IFindIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
+    void Serve(const Request<cmds::IFriendsIn>& request, std::uint64_t connection,
+               cmds::CGenerator& out);
 
     // The online user whom `user` and `pwd` name, or null with `refusal` set.
     User* Authenticate(std::uint64_t user, const std::string& pwd, ResultCode& refusal);

@@ -63,7 +63,9 @@ int main(int argc, char** argv) {
         std::cout << "catalogue_client: all " << replies << " replies as expected\n";
         return 0;
     } catch (const cmds::CCmdError& error) {
-        std::cerr << "catalogue_client: unreadable reply (" << cmds::GetErrorName(error) << ")\n";
+        // Each reply is parsed from its own string, so lines and columns count within it.
+        std::cerr << "catalogue_client: unreadable reply, at " << cmds::DescribeError(error)
+                  << "\n";
     } catch (const std::exception& error) {
         std::cerr << "catalogue_client: " << error.what() << "\n";
     }

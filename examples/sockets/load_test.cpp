@@ -139,7 +139,7 @@ void RunConnection(unsigned short port, std::uint32_t number, Clock::time_point 
     try {
         LoadConnection(port, number, deadline, tally).Run(stopSending);
     } catch (const cmds::CCmdError& error) {
-        tally.failure = std::string("unreadable reply (") + cmds::GetErrorName(error) + ")";
+        tally.failure = "unreadable reply, at " + cmds::DescribeError(error);
     } catch (const std::exception& error) {
         tally.failure = error.what();
     }

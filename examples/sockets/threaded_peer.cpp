@@ -132,7 +132,8 @@ int main(int argc, char** argv) {
     } catch (const cmds::CCancelError&) {
         std::cerr << "threaded_peer: the connection ended, or the time ran out, before a reply\n";
     } catch (const cmds::CCmdError& error) {
-        std::cerr << "threaded_peer: unreadable reply (" << cmds::GetErrorName(error) << ")\n";
+        // One parser reads the whole connection, so lines and columns count from its start.
+        std::cerr << "threaded_peer: unreadable reply, at " << cmds::DescribeError(error) << "\n";
     } catch (const std::exception& error) {
         std::cerr << "threaded_peer: " << error.what() << "\n";
     }
