@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -101,6 +102,27 @@ TEST(RoundTrip, FindRequestWithEveryOptionValue) {
         input.Number(maxes[i % 3]).Byte(i >> 3);
     }
     input.RoundTrip();
+}
+
+// Values far longer than any buffer a writer gathers its pieces in, each after other pieces.
+TEST(RoundTrip, ValuesLongerThanTheWritersBuffers) {
+    const cmds::wstring pwd = {'p'};
+    const std::string address(5000, 'a');
+    cmds::wstring host;
+    for (unsigned i = 0; i < 3000; ++i) {
+        host += static_cast<unsigned short>(0x20 + i * 37 % 0xD000);
+    }
+    Calls want;
+    ConnectIn expect(want);
+    expect.OnUser(7, SignUserPwd(pwd));
+    expect.OnConnectInHost(80, address, host);
+    expect.OnConnectInFlags(true, false, true);
+    std::ostringstream written;
+    cmds::CGenerator(written).GenerateConnectIn(7, pwd, address, 80, host, true, false, true);
+    EXPECT_EQ(ParseText<ConnectIn>(written.str()), want);
+    EXPECT_EQ(
+        ParseText<ConnectIn>(cmds::GenerateConnectIn(7, pwd, address, 80, host, true, false, true)),
+        want);
 }
 
 TEST(RoundTrip, EmptyConnectAddressIsLeftOutSoTheReaderRejectsIt) {
