@@ -44,13 +44,6 @@ std::future<int> BlockedReader(cmds::CMtLexerStream& feed) {
     return reader;
 }
 
-TEST(FeedStream, DefaultWaitIsTwoMinutes) {
-    struct DefaultFeed : cmds::CMtLexerStream {
-        using CMtLexerStream::WaitMilliseconds;
-    };
-    EXPECT_EQ(DefaultFeed().WaitMilliseconds(), 120000u);
-}
-
 TEST(FeedStream, ReadsInsertedBytesInOrderPutsBackAndKeepsThem) {
     TestFeed feed;
     EXPECT_FALSE(feed.IsEof());
