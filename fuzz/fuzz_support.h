@@ -1,4 +1,4 @@
-// What the fuzz targets share: values drawn from the fuzzer's bytes, the reader chosen by a byte,
+// What the fuzz targets share: the reader chosen by a byte,
 // reading commands until the end of the input, and the orders of calls the grammar allows.
 #ifndef CMDS_FUZZ_FUZZ_SUPPORT_H
 #define CMDS_FUZZ_FUZZ_SUPPORT_H
@@ -7,91 +7,32 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "cmds/cmds.h"
+#include "drawn_bytes.h"
 #include "sinks.h"
 
 namespace fuzzing {
 
 using namespace testing_support;
 
-// A finding: says what was violated and aborts, so the fuzzer keeps the input.
-inline void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "violated: %s\n", what);
-        std::abort();
+// Calls `use(id, nullptr as Recording<Sink>*)` for the reader of the command whose id is
+// `byte`; any other byte picks none and returns false. Saved inputs name readers by fixed id, so
+// that adding a command changes the meaning of none of them.
+template <typename Use>
+bool WithReader(std::uint8_t byte, Use&& use) {
+    if (byte >= cmds::kCommandCount) {
+        return false;
     }
-}
-
-// Draws values from the input front to back; past its end every value is zero or empty.
-class Bytes {
-public:
-    Bytes(const std::uint8_t* data, std::size_t size)
-        : rest_(reinterpret_cast<const char*>(data), size) {}
-
-    bool Empty() const { return rest_.empty(); }
-    std::uint8_t Byte() {
-        if (rest_.empty()) {
-            return 0;
-        }
-        const auto byte = static_cast<std::uint8_t>(rest_.front());
-        rest_.remove_prefix(1);
-        return byte;
-    }
-    bool Flag() { return Byte() & 1; }
-    // Zero to eight bytes, so that small numbers, 0 and all-ones are all near at hand.
-    std::uint64_t Number() {
-        std::uint64_t value = 0;
-        for (int bytes = Byte() % 9; bytes > 0; --bytes) {
-            value = value << 8 | Byte();
-        }
-        return value;
-    }
-    std::string Narrow() {
-        std::string text;
-        for (int length = Byte() % 16; length > 0 && !rest_.empty(); --length) {
-            text += static_cast<char>(Byte());
-        }
-        return text;
-    }
-    cmds::wstring Wide() {
-        cmds::wstring text;
-        for (int length = Byte() % 16; length > 0 && !rest_.empty(); --length) {
-            const unsigned high = Byte();
-            text += static_cast<unsigned short>(high << 8 | Byte());
-        }
-        return text;
-    }
-    std::string_view Rest() {
-        const std::string_view rest = rest_;
-        rest_ = {};
-        return rest;
-    }
-
-private:
-    std::string_view rest_;
-};
-
-// The 17 readers in a fixed order; the first byte of an input picks one.
-using Sinks = std::tuple<ConnectIn, ConnectOut, DisconnectIn, DisconnectOut, AliveIn, AliveOut,
-                         ShareIn, ShareOut, UnshareIn, UnshareOut, ShareDirIn, ShareDirOut,
-                         Directory, FindIn, FindOut, FriendsIn, FriendsOut>;
-constexpr std::size_t kReaders = std::tuple_size_v<Sinks>;
-
-// Calls `use` with a null pointer of the sink type at `index` (below kReaders).
-template <std::size_t I = 0, typename Use>
-void WithSink(std::size_t index, Use&& use) {
-    if constexpr (I < kReaders) {
-        if (index == I) {
-            use(static_cast<std::tuple_element_t<I, Sinks>*>(nullptr));
-        } else {
-            WithSink<I + 1>(index, use);
-        }
-    }
+    const auto id = static_cast<cmds::eCommand>(byte);
+    cmds::VisitCommand(id, [&](auto kind) {
+        use(id, static_cast<Recording<typename decltype(kind)::Sink>*>(nullptr));
+    });
+    return true;
 }
 
 // The calls of each Parse on one source until one throws, as the last entry of its calls.
@@ -105,7 +46,7 @@ std::vector<Calls> ReadAll(cmds::CLexerStream& source) {
         try {
             parser.Parse(sink);
         } catch (const cmds::CCmdError& error) {
-            commands.back().push_back(std::string("throws ") + ErrorName(error.code));
+            commands.back().push_back(std::string("throws ") + cmds::GetErrorTypeName(error));
             return commands;
         }
     }
@@ -120,9 +61,10 @@ struct Grammar {
     bool filesPerHost = false;  // every host is followed by its one or more files
 };
 
-inline const Grammar& GrammarOf(std::size_t reader) {
+inline const Grammar& GrammarOf(cmds::eCommand id) {
     static const std::string_view kUser = "OnUser", kError = "OnError";
-    static const Grammar kGrammars[kReaders] = {
+    // By command id.
+    static const Grammar kGrammars[] = {
         {{kUser, "OnConnectInHost", "OnConnectInFlags"}, {}},
         {{kError, "OnConnectOut"}, {}},
         {{kUser}, {}},
@@ -143,7 +85,8 @@ inline const Grammar& GrammarOf(std::size_t reader) {
         {{kUser}, {"OnHost"}},
         {{kError}, {"OnHost"}},
     };
-    return kGrammars[reader];
+    static_assert(std::size(kGrammars) == cmds::kCommandCount, "a grammar for every command");
+    return kGrammars[id];
 }
 
 inline bool Allows(const Grammar& grammar, const Calls& calls) {
@@ -188,12 +131,12 @@ inline bool Allows(const Grammar& grammar, const Calls& calls) {
 }
 
 // Every command but the last was accepted and the last threw, each with an allowed order.
-inline void RequireAllowed(std::size_t reader, const std::vector<Calls>& commands) {
+inline void RequireAllowed(cmds::eCommand id, const std::vector<Calls>& commands) {
     for (std::size_t i = 0; i < commands.size(); ++i) {
         const Calls& calls = commands[i];
         const bool threw = !calls.empty() && calls.back().rfind("throws ", 0) == 0;
         Require(threw == (i + 1 == commands.size()), "only the last Parse throws");
-        Require(Allows(GrammarOf(reader), calls), "calls in an order the grammar allows");
+        Require(Allows(GrammarOf(id), calls), "calls in an order the grammar allows");
     }
 }
 

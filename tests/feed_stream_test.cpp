@@ -44,13 +44,6 @@ std::future<int> BlockedReader(cmds::CMtLexerStream& feed) {
     return reader;
 }
 
-TEST(FeedStream, DefaultWaitIsTwoMinutes) {
-    struct DefaultFeed : cmds::CMtLexerStream {
-        using CMtLexerStream::WaitMilliseconds;
-    };
-    EXPECT_EQ(DefaultFeed().WaitMilliseconds(), 120000u);
-}
-
 TEST(FeedStream, ReadsInsertedBytesInOrderPutsBackAndKeepsThem) {
     TestFeed feed;
     EXPECT_FALSE(feed.IsEof());
@@ -309,7 +302,7 @@ TEST(FeedStress, ParserSeesTheInsertedCommandsInOrderUntilTheAbort) {
         cmds::CStrLexerStream whole(data);
         const Calls all = ParseFrom<ShareOut>(whole, kFeeders * kCommandsPerFeeder);
         ASSERT_FALSE(parsed.empty());
-        EXPECT_EQ(parsed.back(), "throws CCancelError");
+        EXPECT_EQ(Brief(parsed).back(), "throws CCancelError");
         ASSERT_LE(parsed.size() - 1, all.size());
         EXPECT_TRUE(std::equal(parsed.begin(), parsed.end() - 1, all.begin()));
     }

@@ -2,13 +2,13 @@
 // read exactly as the blocking parser reads the same text.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cmds/cmds.h"
+#include "every_command.h"
 #include "recorder.h"
 
 namespace {
@@ -16,117 +16,15 @@ namespace {
 using namespace testing_support;
 using tokens::TOKEN;
 
-template <typename Sink>
-Calls ReadNext(cmds::CLexerStream& source) {
-    return ParseFrom<Sink>(source);
-}
-
 using Reader = Calls (*)(cmds::CLexerStream&);
 
 // The reader of the next command of a source, for each command kind.
 Reader ReaderOf(const cmds::CCommandHeader& header) {
-    static const std::map<std::pair<TOKEN, TOKEN>, Reader> readers = {
-        {{tokens::KW_CONNECT, tokens::KW_INPUT}, ReadNext<ConnectIn>},
-        {{tokens::KW_CONNECT, tokens::KW_OUTPUT}, ReadNext<ConnectOut>},
-        {{tokens::KW_DISCONNECT, tokens::KW_INPUT}, ReadNext<DisconnectIn>},
-        {{tokens::KW_DISCONNECT, tokens::KW_OUTPUT}, ReadNext<DisconnectOut>},
-        {{tokens::KW_ALIVE, tokens::KW_INPUT}, ReadNext<AliveIn>},
-        {{tokens::KW_ALIVE, tokens::KW_OUTPUT}, ReadNext<AliveOut>},
-        {{tokens::KW_SHARE, tokens::KW_INPUT}, ReadNext<ShareIn>},
-        {{tokens::KW_SHARE, tokens::KW_OUTPUT}, ReadNext<ShareOut>},
-        {{tokens::KW_UNSHARE, tokens::KW_INPUT}, ReadNext<UnshareIn>},
-        {{tokens::KW_UNSHARE, tokens::KW_OUTPUT}, ReadNext<UnshareOut>},
-        {{tokens::KW_SHAREDIR, tokens::KW_INPUT}, ReadNext<ShareDirIn>},
-        {{tokens::KW_SHAREDIR, tokens::KW_OUTPUT}, ReadNext<ShareDirOut>},
-        {{tokens::KW_DIRECTORY, tokens::KW_OUTPUT}, ReadNext<Directory>},
-        {{tokens::KW_FIND, tokens::KW_INPUT}, ReadNext<FindIn>},
-        {{tokens::KW_FIND, tokens::KW_OUTPUT}, ReadNext<FindOut>},
-        {{tokens::KW_FRIENDS, tokens::KW_INPUT}, ReadNext<FriendsIn>},
-        {{tokens::KW_FRIENDS, tokens::KW_OUTPUT}, ReadNext<FriendsOut>},
-    };
-    return readers.at({header.verb, header.direction});
-}
-
-cmds::wstring Wide(std::u16string_view text) {
-    return cmds::wstring(text.begin(), text.end());
-}
-
-constexpr std::size_t kBroken = 5;
-
-// A conversation with every command kind, quotes that hide ";" and the other quote, and broken
-// commands (the last kBroken).
-std::vector<std::string> Conversation() {
-    std::vector<std::string> sent = {
-        "\r\n connect input user:1,pwd:\"x';y\",host:'a\";b',address:a,port:1;"};
-    cmds::CStrStmGenerator out;
-    const auto add = [&](auto generate) {
-        generate();
-        sent.push_back(out.str());
-        out.Reset();
-    };
-    const cmds::wstring pwd = Wide(u"p;w'\"");
-    const cmds::wstring tricky = Wide(u"a;\"b\";'c'");
-    const tagERROR_CODE ok{};
-    cmds::CFileInfo file;
-    file.folder = 1;
-    file.id = 2;
-    file.file = tricky;
-    file.size = 3;
-    std::string addresses;
-    out.GenerateAddressVect({"a:1", "b"}, addresses);
-    cmds::CFindIn search;
-    search.pwd = pwd;
-    search.keywords = tricky;
-
-    add([&] { out.GenerateConnectIn(1, pwd, "x;y", 80, tricky, true, false, true); });
-    add([&] { out.GenerateConnectOut(ok, 5); });
-    add([&] { out.GenerateDisconnectIn(1, pwd); });
-    add([&] { out.GenerateDisconnectOut(ok); });
-    add([&] { out.GenerateAliveIn(1, pwd); });
-    add([&] { out.GenerateAliveOut(static_cast<tagERROR_CODE>(-1)); });
-    add([&] {
-        out.GenerateShareInBegin(1, pwd);
-        out.GenerateFile(cmds::FILE_PLUS, file);
-        out.GenerateFile(cmds::FILE_STAR, file);
-        out.GenerateShareInEnd();
+    const cmds::CCommandInfo* command = cmds::FindCommand(header.verb, header.direction);
+    return cmds::VisitCommand(command->id, [](auto kind) -> Reader {
+        using Sink = Recording<typename decltype(kind)::Sink>;
+        return [](cmds::CLexerStream& source) { return ParseFrom<Sink>(source); };
     });
-    add([&] {
-        out.GenerateShareOutBegin(ok);
-        out.GenerateShareOutFile(ok, 2, 1);
-        out.GenerateShareOutEnd();
-    });
-    add([&] { out.GenerateUnShareIn(1, pwd, 3); });
-    add([&] { out.GenerateUnShareOut(ok); });
-    add([&] { out.GenerateShareDirIn(1, pwd, 4); });
-    add([&] { out.GenerateShareDirOut(ok, 4); });
-    add([&] {
-        out.GenerateDirectoryBegin(ok, tricky, 1);
-        out.GenerateSubDir(1, 9, tricky, true);
-        out.GenerateFile(file, true);
-        out.GenerateDirectoryEnd();
-    });
-    add([&] { out.GenerateFindIn(search); });
-    add([&] {
-        out.GenerateFindOutBegin(ok);
-        out.GenerateHostBegin(7, tricky, tricky, tricky, addresses, 80);
-        out.GenerateFile(file, true);
-        out.GenerateHostEnd();
-        out.GenerateFindOutEnd();
-    });
-    add([&] {
-        out.GenerateFriendsInBegin(1, pwd);
-        out.GenerateFriend(7);
-        out.GenerateFriendsInEnd();
-    });
-    add([&] {
-        out.GenerateFriendsOutBegin(ok);
-        out.GenerateFriend(7, tricky, addresses, 80, false);
-        out.GenerateFriendsOutEnd();
-    });
-    sent.insert(sent.end(), {"ALIVE OUTPUT error:~;", "SHARE OUTPUT error:0{[error:0,id:1]};",
-                             "FRIENDS INPUT user:1,pwd:\"p\"{(id:1,nick:\"n\")};",
-                             "DISCONNECT INPUT ;", "UNSHARE OUTPUT error:1,x:'';"});
-    return sent;
 }
 
 // Every command that the framer hands out after the pieces; none may be left over.
@@ -145,7 +43,7 @@ std::vector<std::string> Frame(const std::vector<std::string_view>& pieces) {
 }
 
 TEST(Framer, CommandsSplitAtEveryPositionReadAsTheBlockingParserReadsThem) {
-    const std::vector<std::string> texts = Conversation();
+    const std::vector<std::string> texts = EveryCommandScript();
     std::string stream;
     std::vector<cmds::CCommandHeader> headers(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -159,7 +57,8 @@ TEST(Framer, CommandsSplitAtEveryPositionReadAsTheBlockingParserReadsThem) {
     for (std::size_t i = 0; i < texts.size(); ++i) {
         const auto read = ReaderOf(headers[i]);
         const Calls fromText = ReadFromEverySource(texts[i], read);
-        EXPECT_EQ(i + kBroken < texts.size() ? read(source) : fromText, fromText) << texts[i];
+        EXPECT_EQ(i + kBrokenCommands < texts.size() ? read(source) : fromText, fromText)
+            << texts[i];
     }
     const std::string_view whole(stream);
     std::vector<std::string_view> bytes;
@@ -263,16 +162,6 @@ TEST(PeekHeader, ReadsTheFirstTwoWordsAsTheLexerDoes) {
         EXPECT_EQ(header.verb, c.verb) << c.text;
         EXPECT_EQ(header.direction, c.direction) << c.text;
     }
-}
-
-TEST(Diagnostics, NamesEveryErrorType) {
-    EXPECT_STREQ(cmds::GetErrorName(cmds::CLexError()), "lexical error");
-    EXPECT_STREQ(cmds::GetErrorName(cmds::CSyntaxError()), "syntax error");
-    EXPECT_STREQ(cmds::GetErrorName(cmds::CSemanticError()), "semantic error");
-    EXPECT_STREQ(cmds::GetErrorName(cmds::CRuntimeError()), "runtime error");
-    EXPECT_STREQ(cmds::GetErrorName(cmds::CDeadlockError()), "deadlock error");
-    EXPECT_STREQ(cmds::GetErrorName(cmds::CCancelError()), "cancel error");
-    EXPECT_STREQ(cmds::GetErrorName(cmds::CCmdError{6}), "unknown error");
 }
 
 // The error that stopped reading and its offset, line and column.

@@ -65,6 +65,10 @@ TEST(GeneratorLayout, FlatCommands) {
         {[](CGenerator& g) { g.GenerateDisconnectOut(kMinusOne); },
          "DISCONNECT OUTPUT \r\n\terror:18446744073709551615;"},
         {[](CGenerator& g) { g.GenerateAliveOut(kOk); }, "ALIVE OUTPUT \r\n\terror:0;"},
+        {[](CGenerator& g) { g.GenerateConnectOut(kOk, 9999999999); },
+         "CONNECT OUTPUT \r\n\terror:0,file:9999999999;"},
+        {[](CGenerator& g) { g.GenerateShareDirOut(kOk, 10000000000); },
+         "SHAREDIR OUTPUT \r\n\terror:0,folder:10000000000;"},
         {[](CGenerator& g) { g.GenerateUnShareOut(tagERROR_CODE{7}); },
          "UNSHARE OUTPUT \r\n\terror:7;"},
         {[](CGenerator& g) { g.GenerateShareDirOut(kOk, 12); },
@@ -306,6 +310,42 @@ protected:
 private:
     std::size_t room_;
 };
+
+// A buffer that holds what it is given until synced, as a file's or a socket's does.
+class HoldingBuffer : public std::streambuf {
+public:
+    HoldingBuffer() { setp(held_, held_ + sizeof held_); }
+    std::string delivered;
+
+protected:
+    int sync() override {
+        delivered.append(pbase(), pptr());
+        setp(held_, held_ + sizeof held_);
+        return 0;
+    }
+    int_type overflow(int_type c) override {
+        sync();
+        if (!traits_type::eq_int_type(c, traits_type::eof())) {
+            sputc(traits_type::to_char_type(c));
+        }
+        return traits_type::not_eof(c);
+    }
+
+private:
+    char held_[4096];
+};
+
+TEST(Generator, FlushesAUnitBufferedStreamAfterEachWriter) {
+    HoldingBuffer buffer;
+    std::ostream out(&buffer);
+    out << std::unitbuf;
+    CGenerator generator(out);
+    generator.GenerateAliveOut(kOk);
+    EXPECT_EQ(buffer.delivered, "ALIVE OUTPUT \r\n\terror:0;");
+    generator.GenerateFile(File(3, 17, u"r", 2), true);
+    EXPECT_EQ(buffer.delivered,
+              "ALIVE OUTPUT \r\n\terror:0;\r\n\t\t\t[folder:3,id:17,file:'r',size:2]");
+}
 
 // A writer hands its bytes to the buffer in one piece only where that cannot be told from
 // writing piece by piece: the bytes taken and the stream's state are the same for a tied, a

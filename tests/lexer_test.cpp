@@ -250,6 +250,44 @@ TEST(Lexer, StringSourceReadsAsTheVirtualPath) {
     }
 }
 
+// A host's tokenizer of its own, made of the lexer's steps.
+class StepLexer : public CLexer {
+public:
+    using CLexer::CLexer;
+
+    std::vector<std::string> Steps() {
+        std::vector<std::string> steps;
+        std::string word(1, static_cast<char>(SkipBlanks()));
+        ReadString(word);
+        steps.push_back(word + " " + std::to_string(FindKeyword(word.c_str())));
+        std::uint64_t number = 0;
+        const TOKEN token = ReadNumber(SkipBlanks(), number);
+        steps.push_back(std::to_string(token) + " " + std::to_string(number));
+        steps.push_back(std::string(1, static_cast<char>(SkipBlanks())));
+        std::string text;
+        SkipBlanks();
+        steps.push_back(std::to_string(ReadUTF8(text)) + " " + text);
+        SkipBlanks();
+        steps.push_back(std::to_string(ReadQuoteString(text)) + " " + text);
+        steps.push_back(std::to_string(SkipBlanks()));
+        return steps;
+    }
+};
+
+TEST(Lexer, StepsReadInPlaceAsThroughTheVirtualPath) {
+    const std::string text = " \r\n SocksProxy 123456789012:'h\xC3\xA9'\t\"a%20b\"  ";
+    const std::vector<std::string> expected = {"SocksProxy " + std::to_string(KW_SOCKSPROXY),
+                                               std::to_string(NUMBER) + " 123456789012",
+                                               ":",
+                                               std::to_string(WSTRING) + " h\xC3\xA9",
+                                               std::to_string(STRING) + " a b",
+                                               "-1"};
+    CStrLexerStream inPlace(text);
+    VirtualStrSource virtualSource(text);
+    EXPECT_EQ(StepLexer(inPlace).Steps(), expected);
+    EXPECT_EQ(StepLexer(static_cast<cmds::CLexerStreamBase&>(virtualSource)).Steps(), expected);
+}
+
 TEST(StrLexerStream, ReadsPutsBackAndKeepsThePosition) {
     CStrLexerStream empty("");
     EXPECT_FALSE(empty.IsEof());

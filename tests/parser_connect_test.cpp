@@ -31,6 +31,9 @@ TEST(ConnectInput, AcceptedForms) {
          "CONNECT INPUT user:18446744073709551615,pwd:sig,host:'',address:a,port:0;",
          {"OnUser(18446744073709551615,\"sig\")", "OnConnectInHost(0,\"a\",'')",
           "OnConnectInFlags(no,no,no)"}},
+        {"proxy flags apart",
+         "CONNECT INPUT user:12,pwd:sig,host:'pc',address:\"10.0.0.1\",port:80,httpproxy:yes;",
+         {kUser, kHost, "OnConnectInFlags(no,yes,no)"}},
     });
 }
 
@@ -49,6 +52,9 @@ TEST(ConnectInput, FaultsAndTheCallsMadeBeforeThem) {
         {"lexical fault", "CONNECT INPUT user:12," + body + "#;", {"throws CLexError"}},
         {"user missing", "CONNECT INPUT " + body + ";", {kSemantic}},
         {"user twice", "CONNECT INPUT user:1,user:12," + body + ";", {kSemantic}},
+        {"port missing after OnUser",
+         "CONNECT INPUT user:12,pwd:sig,host:'pc',address:\"10.0.0.1\";",
+         {kUser, kSemantic}},
         {"address missing after OnUser",
          "CONNECT INPUT user:12,pwd:sig,host:'pc',port:80;",
          {kUser, kSemantic}},

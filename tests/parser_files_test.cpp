@@ -49,6 +49,10 @@ TEST(ShareInput, MarkersKindsAndListForms) {
         {"marker after the last record ignored",
          ShareInText("(-[folder:1,id:2]*)"),
          {kUser, KeyOnly("-", 2)}},
+        {"a record keeps none of the texts of the one before",
+         ShareInText("([folder:1,id:7,file:'a.txt',size:10,ext:'e',title:'t']"
+                     "[folder:1,id:7,file:'a.txt',size:10])"),
+         {kUser, OnFile("+", "folder:1,id:7,file:'a.txt',size:10,ext:'e',title:'t'"), kFileA}},
         {"empty list", ShareInText("()"), {kUser}},
         {"absent list", ShareInText(""), {kUser}},
         {"pwd before user", "SHARE INPUT pwd:sig,user:42{};", {kUser}},
@@ -193,6 +197,7 @@ TEST(Directory, FaultsAndTheCallsMadeBeforeThem) {
     CheckAll<Directory>({
         {"folder as number in the head", "DIRECTORY OUTPUT error:0,folder:1,id:1;", {kSyntax}},
         {"error missing", "DIRECTORY OUTPUT folder:'d',id:1;", {kSemantic}},
+        {"folder missing", "DIRECTORY OUTPUT error:0,id:1();", {"OnError(0)", kSemantic}},
         {"id missing", "DIRECTORY OUTPUT error:0,folder:'d';", {"OnError(0)", kSemantic}},
         {"head delivered before the token after it", kHead + "[folder:1,id:7];",
          AfterHead({kSyntax})},

@@ -1,29 +1,29 @@
-// Every writer read back by its reader, through the round-trip fuzz target: over pseudo-random
+// Every writer read back by its reader, through the round-trip driver: over pseudo-random
 // inputs whose bytes lean to the values that break writers and readers, and over inputs built to
-// carry such values on purpose. The target aborts, naming what was violated, on the first value
+// carry such values on purpose. The driver aborts, naming what was violated, on the first value
 // that does not come back as written.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <random>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "recorder.h"
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
+#include "round_trip.h"
 
 namespace {
 
 using namespace testing_support;
 using namespace std::literals;
 
-// An input laid out the way the fuzz target draws its values: a writer is picked by a byte, a
+// An input laid out the way the driver draws its values: a writer is picked by a byte, a
 // number is a byte count and big-endian bytes, a text a length under 16 and its units.
 class Input {
 public:
-    static constexpr unsigned kConnect = 0, kFind = 5;  // the target's writers of those commands
+    static constexpr unsigned kConnect = 0, kFind = 5;  // the driver's writers of those commands
 
     Input& Byte(unsigned byte) {
         bytes_.push_back(static_cast<std::uint8_t>(byte));
@@ -47,7 +47,7 @@ public:
         }
         return *this;
     }
-    void RoundTrip() const { LLVMFuzzerTestOneInput(bytes_.data(), bytes_.size()); }
+    void RoundTrip() const { RoundTripCommands(bytes_.data(), bytes_.size()); }
 
 private:
     std::vector<std::uint8_t> bytes_;
@@ -64,7 +64,7 @@ TEST(RoundTrip, PseudoRandomInputs) {
             byte =
                 static_cast<std::uint8_t>(rng() % 2 ? leaning[rng() % std::size(leaning)] : rng());
         }
-        LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+        RoundTripCommands(bytes.data(), bytes.size());
     }
 }
 
@@ -102,6 +102,27 @@ TEST(RoundTrip, FindRequestWithEveryOptionValue) {
         input.Number(maxes[i % 3]).Byte(i >> 3);
     }
     input.RoundTrip();
+}
+
+// Values far longer than any buffer a writer gathers its pieces in, each after other pieces.
+TEST(RoundTrip, ValuesLongerThanTheWritersBuffers) {
+    const cmds::wstring pwd = {'p'};
+    const std::string address(5000, 'a');
+    cmds::wstring host;
+    for (unsigned i = 0; i < 3000; ++i) {
+        host += static_cast<unsigned short>(0x20 + i * 37 % 0xD000);
+    }
+    Calls want;
+    ConnectIn expect(want);
+    expect.OnUser(7, SignUserPwd(pwd));
+    expect.OnConnectInHost(80, address, host);
+    expect.OnConnectInFlags(true, false, true);
+    std::ostringstream written;
+    cmds::CGenerator(written).GenerateConnectIn(7, pwd, address, 80, host, true, false, true);
+    EXPECT_EQ(ParseText<ConnectIn>(written.str()), want);
+    EXPECT_EQ(
+        ParseText<ConnectIn>(cmds::GenerateConnectIn(7, pwd, address, 80, host, true, false, true)),
+        want);
 }
 
 TEST(RoundTrip, EmptyConnectAddressIsLeftOutSoTheReaderRejectsIt) {
