@@ -131,7 +131,7 @@ TEST(ErrorPosition, DescribesWhatAndWhere) {
         {Describe<Directory>,
          "DIRECTORY OUTPUT error:0,folder:'f',id:1({file:'s',id:2,folder:1}\n" + file +
              "\n[id:1]);",
-         "3:6: semantic error in DIRECTORY OUTPUT, file record 3: tag folder is missing"},
+         "3:6: semantic error in DIRECTORY OUTPUT, file record 2: tag folder is missing"},
         {Describe<ShareOut>, "SHARE OUTPUT error:0{[error:0,id:1,folder:2][error:0,id:1]};",
          "1:58: semantic error in SHARE OUTPUT, file result record 2: tag folder is missing"},
     };

@@ -27,14 +27,16 @@ void Reader::Read(IDirectory& sink) {
     }
     if (token == LPAREN) {
         token = Next();
-        for (std::uint32_t number = 1; token == LBRACE || token == LBRACKET; ++number) {
+        std::uint32_t subFolders = 0;
+        std::uint32_t files = 0;
+        while (token == LBRACE || token == LBRACKET) {
             if (token == LBRACE) {
-                EnterRecord("subfolder", number);
+                EnterRecord("subfolder", ++subFolders);
                 const Lease<CSubDirInfo> entry(state_.subDir);
                 Expect(ReadSubDir(*entry), RBRACE);
                 sink.OnSubDir(*entry);
             } else {
-                EnterRecord("file", number);
+                EnterRecord("file", ++files);
                 const Lease<CFileInfo> record(state_.file);
                 Expect(ReadFile(*record, FILE_PLUS), RBRACKET);
                 sink.OnFile(FILE_PLUS, *record);
