@@ -164,6 +164,8 @@ int Demo(bool textOnly) {
 
 int main(int argc, char** argv) {
     CLI::App app("Reads, writes and checks commands of the cmds language.", "cmds");
+    app.set_version_flag("--version", std::string("cmds ") + cmds::GetVersion(),
+                         "Print the version of the library in use and exit");
     app.require_subcommand(1);
     std::string path = "-";
     const char* const fileHelp = "Input file; standard input when absent or -";
