@@ -3,9 +3,10 @@
 set -euo pipefail
 
 # clang's libFuzzer runtime (libclang-rt-dev) is only recommended by clang, so it is named here.
-packages=(cmake ninja-build g++ clang libclang-rt-dev clang-format libgtest-dev libssl-dev
-    pkg-config libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr libasio-dev
-    doxygen)
+# dpkg-dev, file and lintian make and check the Debian packages.
+packages=(cmake ninja-build g++ clang libclang-rt-dev clang-format clang-tidy libgtest-dev
+    libssl-dev pkg-config libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr
+    libasio-dev doxygen dpkg-dev file lintian)
 
 missing=()
 for package in "${packages[@]}"; do

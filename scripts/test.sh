@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Every test: sets up, then builds and runs the suite in the debug, ASan+UBSan and TSan builds,
-# each of which also replays the fuzz corpus; prints the line and branch coverage of the library
+# each of which also replays the fuzz corpus; runs clang-tidy over the library with the debug
+# build's compile commands; prints the line and branch coverage of the library
 # by the suite and fails below 95 % of its lines; builds the reference documentation, failing on
 # any Doxygen warning; and, when clang is there, fuzzes every target for 30 seconds. The debug
-# build also installs and packages the library and builds an outside project against it.
+# build also installs, exports and packages the library, checks the packages with lintian and
+# builds an outside project against each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +15,9 @@ for preset in debug asan tsan; do
     echo "=== $preset"
     cmake --workflow --preset "$preset"
 done
+
+echo "=== clang-tidy"
+scripts/tidy.sh
 
 echo "=== coverage"
 # Counters left by an earlier run would add to this one's.

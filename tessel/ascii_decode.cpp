@@ -8,22 +8,24 @@
 
 namespace {
 
-constexpr signed char HexValue(unsigned char c) {
-    return (c >= '0' && c <= '9')   ? static_cast<signed char>(c - '0')
-           : (c >= 'A' && c <= 'F') ? static_cast<signed char>(c - 'A' + 10)
-           : (c >= 'a' && c <= 'f') ? static_cast<signed char>(c - 'a' + 10)
-                                    : static_cast<signed char>(-1);
+constexpr unsigned char kNotHex = 0xFF;
+
+constexpr unsigned char HexValue(unsigned char c) {
+    return (c >= '0' && c <= '9')   ? static_cast<unsigned char>(c - '0')
+           : (c >= 'A' && c <= 'F') ? static_cast<unsigned char>(c - 'A' + 10)
+           : (c >= 'a' && c <= 'f') ? static_cast<unsigned char>(c - 'a' + 10)
+                                    : kNotHex;
 }
 
-constexpr std::array<signed char, 256> MakeHexTable() {
-    std::array<signed char, 256> hex{};
+constexpr std::array<unsigned char, 256> MakeHexTable() {
+    std::array<unsigned char, 256> hex{};
     for (unsigned c = 0; c < 256; ++c) {
         hex[c] = HexValue(static_cast<unsigned char>(c));
     }
     return hex;
 }
 
-constexpr std::array<signed char, 256> kHexValue = MakeHexTable();
+constexpr std::array<unsigned char, 256> kHexValue = MakeHexTable();
 
 }  // namespace
 
@@ -48,9 +50,9 @@ bool ConvertASCIIcodeToString(const std::string& source, std::string& target) {
         const unsigned char c = in[i];
         if (c == '%') {
             if (n - i >= 3) {
-                const int hi = kHexValue[in[i + 1]];
-                const int lo = kHexValue[in[i + 2]];
-                if (hi >= 0 && lo >= 0) {
+                const unsigned char hi = kHexValue[in[i + 1]];
+                const unsigned char lo = kHexValue[in[i + 2]];
+                if (hi != kNotHex && lo != kNotHex) {
                     *out++ = static_cast<char>((hi << 4) | lo);
                     i += 3;
                     continue;

@@ -26,7 +26,7 @@ std::string SignUserPwd(const std::basic_string<unsigned short>& password) {
 
     static constexpr char kLowerHex[] = "0123456789abcdef";
     std::string signature(static_cast<std::size_t>(digestSize) * 2, '\0');
-    for (unsigned int i = 0; i < digestSize; ++i) {
+    for (std::size_t i = 0; i < digestSize; ++i) {
         signature[2 * i] = kLowerHex[digest[i] >> 4];
         signature[2 * i + 1] = kLowerHex[digest[i] & 0x0F];
     }
