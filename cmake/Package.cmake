@@ -16,7 +16,7 @@ if(NOT cmds_changelog_top MATCHES "^libcmds \\(${cmds_debian_version}\\) ")
                     "the Debian packages will not pass lintian until one is added")
 endif()
 
-# Debian wants every document of /usr/share/doc compressed with gzip -9n (no name, no time).
+# Debian wants changelogs and manual pages compressed with gzip -9n (no name, no time stamp).
 find_program(CMDS_GZIP gzip REQUIRED)
 set(cmds_docs_dir ${PROJECT_BINARY_DIR}/debian)
 add_custom_command(OUTPUT ${cmds_docs_dir}/changelog.Debian.gz
