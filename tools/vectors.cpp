@@ -160,7 +160,10 @@ TestVector ParseVector(const std::string& line) {
     try {
         object = Json::parse(line);
     } catch (const Json::parse_error& error) {
-        Bad(std::string("bad JSON: ") + error.what());
+        // The message starts with the parser's own tag in brackets; the rest says what and where.
+        const std::string what = error.what();
+        const std::size_t tagEnd = what.find("] ");
+        Bad("bad JSON: " + (tagEnd == std::string::npos ? what : what.substr(tagEnd + 2)));
     }
     if (!object.is_object()) {
         Bad("a vector must be a JSON object");

@@ -1,0 +1,175 @@
+// The test vectors of vectors/: each is read from every kind of source and must give the calls
+// and the error it names, and each accepted one in the generator's layout must be written back
+// byte for byte. The checks themselves must catch a vector that the library does not meet.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cmds/cmds.h"
+#include "sinks.h"
+#include "vectors.h"
+
+namespace {
+
+using cmds_tool::Json;
+using cmds_tool::TestVector;
+
+struct PlacedVector {
+    std::string place;  // "file.jsonl:LINE name"
+    TestVector vector;
+};
+
+std::vector<PlacedVector> LoadVectors() {
+    std::vector<std::filesystem::path> files;
+    for (const auto& entry : std::filesystem::directory_iterator(CMDS_VECTORS_DIR)) {
+        if (entry.path().extension() == ".jsonl") {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<PlacedVector> vectors;
+    for (const auto& path : files) {
+        std::ifstream in(path);
+        std::string line;
+        for (int number = 1; std::getline(in, line); ++number) {
+            const std::string place = path.filename().string() + ":" + std::to_string(number);
+            try {
+                TestVector vector = cmds_tool::ParseVector(line);
+                vectors.push_back({place + " " + vector.name, std::move(vector)});
+            } catch (const cmds_tool::VectorError& error) {
+                ADD_FAILURE() << place << ": " << error.what();
+            }
+        }
+    }
+    return vectors;
+}
+
+const std::vector<PlacedVector>& Vectors() {
+    static const std::vector<PlacedVector> vectors = LoadVectors();
+    return vectors;
+}
+
+// Guards against a run that finds no files, or files that leave a reader untested.
+TEST(Vectors, EveryCommandHasAcceptedAndRejectedVectors) {
+    for (const cmds::CCommandInfo& command : cmds::kCommands) {
+        bool accepted = false;
+        bool rejected = false;
+        for (const PlacedVector& placed : Vectors()) {
+            if (placed.vector.command == command.id) {
+                (placed.vector.outcome["error"].is_null() ? accepted : rejected) = true;
+            }
+        }
+        EXPECT_TRUE(accepted && rejected) << command.name;
+    }
+}
+
+TEST(Vectors, StringSourceReadsAndGeneratorWritesEveryVector) {
+    for (const PlacedVector& placed : Vectors()) {
+        for (const std::string& fault : cmds_tool::CheckVector(placed.vector)) {
+            ADD_FAILURE() << placed.place << ": " << fault;
+        }
+    }
+}
+
+using ReadVector = std::function<Json(const TestVector&)>;
+
+Json FromInputStream(const TestVector& vector) {
+    std::istringstream in(vector.text);
+    cmds::CLexerStream source(in);
+    return cmds_tool::ReadOutcome(source, vector.command);
+}
+
+Json FedByteByByte(const TestVector& vector) {
+    std::vector<std::string_view> bytes;
+    for (std::size_t i = 0; i < vector.text.size(); ++i) {
+        bytes.push_back(std::string_view(vector.text).substr(i, 1));
+    }
+    return testing_support::ReadFed(bytes, [&vector](cmds::CLexerStream& source) {
+        return cmds_tool::ReadOutcome(source, vector.command);
+    });
+}
+
+TEST(Vectors, EverySourceReadsEveryVector) {
+    const std::pair<const char*, ReadVector> sources[] = {
+        {"a host's input stream", FromInputStream},
+        {"a feed stream fed byte by byte", FedByteByByte},
+    };
+    for (const auto& [source, read] : sources) {
+        for (const PlacedVector& placed : Vectors()) {
+            const std::string fault = cmds_tool::CompareOutcome(placed.vector, read(placed.vector));
+            EXPECT_EQ(fault, "") << placed.place << ", from " << source;
+        }
+    }
+}
+
+// A vector that passes, and changed versions of it that must each fail.
+const std::string kGood =
+    R"({"name": "n", "verb": "SHAREDIR", "direction": "OUTPUT", )"
+    R"("text": "SHAREDIR OUTPUT \r\n\terror:0,folder:4;", )"
+    R"("calls": [{"call": "OnError", "error": 0}, {"call": "OnShareDirOut", "folder": 4}], )"
+    R"("error": null})";
+
+std::string Replace(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+}
+
+TEST(Vectors, ChecksCatchEveryKindOfMismatch) {
+    const std::string rejected =
+        R"({"name": "r", "verb": "ALIVE", "direction": "OUTPUT", "text": "ALIVE OUTPUT error:x;", )"
+        R"("calls": [], "error": {"type": "CSyntaxError", "offset": 19, "line": 1, )"
+        R"("column": 20, "reason": "error takes a number; read the string \"x\""}})";
+    const std::string request =
+        R"({"name": "q", "verb": "ALIVE", "direction": "INPUT", "text": "ALIVE INPUT \r\n\t)"
+        R"(user:1,pwd:\"b3a8deb9283b154ae3f5606a323d066d246e7440e2d8d4c9a87aa61b95183a26\";", )"
+        R"("calls": [{"call": "OnUser", "user": 1, "pwd": )"
+        R"("b3a8deb9283b154ae3f5606a323d066d246e7440e2d8d4c9a87aa61b95183a26"}], "error": null, )"
+        R"("password": "secret"})";
+    const struct {
+        const char* name;
+        std::string line;
+    } kMismatches[] = {
+        {"a value", Replace(kGood, R"("folder": 4})", R"("folder": 5})")},
+        {"a call missing", Replace(kGood, R"(, {"call": "OnShareDirOut", "folder": 4})", "")},
+        {"an accepted vector expecting an error",
+         Replace(kGood, R"("error": null)",
+                 R"("error": {"type": "CSyntaxError", "offset": 0, "line": 1, "column": 1, )"
+                 R"("reason": ""})")},
+        {"the error's type", Replace(rejected, "CSyntaxError", "CLexError")},
+        {"the error's offset", Replace(rejected, R"("offset": 19)", R"("offset": 18)")},
+        {"the error's column", Replace(rejected, R"("column": 20)", R"("column": 19)")},
+        {"the error's reason", Replace(rejected, "the string", "the word")},
+        {"a call before the error",
+         Replace(rejected, R"("calls": [])", R"("calls": [{"call": "OnError", "error": 0}])")},
+        {"a text the reader takes but the generator does not write",
+         Replace(kGood, "error:0,", "error:0, ")},
+        {"the password of a request", Replace(request, "secret", "Secret")},
+        {"bytes after the command",
+         Replace(Replace(kGood, "folder:4;", "folder:4; "), R"("error": null)",
+                 R"("error": null, "layout": false)")},
+        {"no JSON", "{"},
+        {"an unknown field", Replace(kGood, R"("name")", R"("nmae")")},
+        {"a text character above U+00FF", Replace(kGood, R"(\r\n)", R"(\u0100)")},
+        {"a request in layout without its password",
+         Replace(request, R"(, "password": "secret")", "")},
+        {"layout on a rejected vector",
+         Replace(rejected, R"("calls")", R"("layout": false, "calls")")},
+    };
+    std::ostringstream report;
+    for (const auto& [name, line] : kMismatches) {
+        std::istringstream in(kGood + "\n" + rejected + "\n" + request + "\n" + line + "\n");
+        const cmds_tool::VectorTally tally = cmds_tool::CheckVectorFile(in, "f", report);
+        EXPECT_EQ(tally.passed, 3u) << name << "\n" << report.str();
+        EXPECT_EQ(tally.failed, 1u) << name;
+    }
+}
+
+}  // namespace
