@@ -1,6 +1,7 @@
-// The test vectors of vectors/: each is read from every kind of source and must give the calls
-// and the error it names, and each accepted one in the generator's layout must be written back
-// byte for byte. The checks themselves must catch a vector that the library does not meet.
+// The test vectors of vectors/: each is read from every kind of source and by the push reader
+// split at every position, and must give the calls and the error it names; each accepted one in
+// the generator's layout must be written back byte for byte. The checks themselves must catch a
+// vector that the library does not meet.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -96,6 +98,49 @@ Json FedByteByByte(const TestVector& vector) {
     });
 }
 
+// A push reader takes each command's kind from its header, so it reads as the vector's reader
+// only the texts whose header names the vector's command.
+bool PushReadable(const TestVector& vector) {
+    cmds::CCommandHeader header;
+    return cmds::PeekHeader(vector.text, header) && header.command == vector.command;
+}
+
+Json Pushed(const std::vector<std::string_view>& pieces) {
+    struct Recording : cmds::CPushReader::IHandler {
+        explicit Recording(Json& calls) : recorder(calls) {}
+        void OnCommand(const cmds::CCommandHeader& header, cmds::CSinkChoice& choice) override {
+            recorder.Choose(header.command, choice);
+        }
+        void OnCommandEnd(const cmds::CCommandHeader&) override {}
+        cmds_tool::CallRecorder recorder;
+    };
+    Json calls = Json::array();
+    Recording handler(calls);
+    cmds::CPushReader reader(handler, cmds::CReadLimits::None());
+    try {
+        for (const std::string_view piece : pieces) {
+            reader.Feed(piece);
+        }
+        reader.Finish();
+    } catch (const cmds::CCmdError& fault) {
+        return cmds_tool::MakeOutcome(calls, &fault);
+    }
+    return cmds_tool::MakeOutcome(calls, nullptr);
+}
+
+// The pieces of every way of feeding the text to a push reader: whole, byte by byte, and in
+// two pieces split at every position.
+std::vector<std::vector<std::string_view>> EverySplit(std::string_view text) {
+    std::vector<std::vector<std::string_view>> splits = {{text}, {}};
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        splits[1].push_back(text.substr(at, 1));
+        if (at > 0) {
+            splits.push_back({text.substr(0, at), text.substr(at)});
+        }
+    }
+    return splits;
+}
+
 TEST(Vectors, EverySourceReadsEveryVector) {
     const std::pair<const char*, ReadVector> sources[] = {
         {"a host's input stream", FromInputStream},
@@ -105,6 +150,24 @@ TEST(Vectors, EverySourceReadsEveryVector) {
         for (const PlacedVector& placed : Vectors()) {
             const std::string fault = cmds_tool::CompareOutcome(placed.vector, read(placed.vector));
             EXPECT_EQ(fault, "") << placed.place << ", from " << source;
+        }
+    }
+}
+
+// Pushed whole, the text must give the vector's outcome; pushed in any other pieces, the same.
+TEST(Vectors, PushReaderReadsEveryVectorAtEverySplit) {
+    for (const PlacedVector& placed : Vectors()) {
+        if (!PushReadable(placed.vector)) {
+            continue;
+        }
+        const std::vector<std::vector<std::string_view>> splits = EverySplit(placed.vector.text);
+        const Json whole = Pushed(splits[0]);
+        EXPECT_EQ(cmds_tool::CompareOutcome(placed.vector, whole), "") << placed.place;
+        const std::string expected = whole.dump();
+        for (const std::vector<std::string_view>& pieces : splits) {
+            EXPECT_EQ(Pushed(pieces).dump(), expected)
+                << placed.place << ", pushed in " << pieces.size() << " pieces, the first of "
+                << pieces[0].size() << " bytes";
         }
     }
 }

@@ -250,7 +250,7 @@ class Vectors:
         self.files.setdefault(file, []).append(vector)
 
     def accept(self, file, name, verb, direction, text, calls, layout=True, password=None):
-        assert MARK not in text
+        assert MARK not in text and text.endswith(";"), name
         vector = {"name": name, "verb": verb, "direction": direction, "text": text,
                   "calls": calls, "error": None}
         if not layout:
