@@ -52,8 +52,6 @@ const std::vector<std::string> kMatchWords = Words(cmds::GetMType, cmds::kMTypeC
 const std::vector<std::string> kExactWords = Words(cmds::GetPType, cmds::kPTypeCount);
 const std::vector<std::string> kScopeWords = Words(cmds::GetScopeType, cmds::kScopeTypeCount);
 
-}  // namespace
-
 // Appends the calls of one command, in call order, to a list that outlives a failed read.
 class JsonCalls {
 public:
@@ -189,8 +187,6 @@ public:
         Add("OnFreetext")["freetext"] = freetext;
     }
 };
-
-namespace {
 
 // The fields that each call may have.
 const std::map<std::string_view, std::vector<std::string_view>> kCallFields = {
@@ -612,27 +608,17 @@ CommandFault::CommandFault(const cmds::CCmdError& error, std::size_t textSize,
     : std::runtime_error(reason),
       offset(error.Located() ? std::min(error.Position().offset, textSize) : textSize) {}
 
-CallRecorder::CallRecorder(Json& calls) : sink_(std::make_unique<JsonSink>(calls)) {}
-
-CallRecorder::~CallRecorder() = default;
-
-void CallRecorder::Read(cmds::CParser& parser, cmds::eCommand id) {
+void ReadCalls(cmds::CParser& parser, cmds::eCommand id, Json& calls) {
+    JsonSink sink(calls);
     cmds::VisitCommand(id, [&](auto kind) {
         using Sink = typename decltype(kind)::Sink;
-        parser.Parse(static_cast<Sink&>(*sink_));
-    });
-}
-
-void CallRecorder::Choose(cmds::eCommand id, cmds::CSinkChoice& choice) {
-    cmds::VisitCommand(id, [&](auto kind) {
-        using Sink = typename decltype(kind)::Sink;
-        choice.Use(static_cast<Sink&>(*sink_));
+        parser.Parse(static_cast<Sink&>(sink));
     });
 }
 
 Json ReadCommand(cmds::CParser& parser, cmds::eCommand id) {
     Json calls = Json::array();
-    CallRecorder(calls).Read(parser, id);
+    ReadCalls(parser, id, calls);
     const cmds::CCommandInfo& info = cmds::kCommands[id];
     Json command = Json::object();
     command["verb"] = cmds::GetKeyword(info.verb);

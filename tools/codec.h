@@ -4,7 +4,6 @@
 #define CMDS_TOOLS_CODEC_H
 
 #include <cstddef>
-#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -32,25 +31,9 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-class JsonSink;
-
-// A sink of every command's interface that appends each callback to `calls` as it is made, so
-// that when a read fails, `calls` holds those made before the fault.
-class CallRecorder {
-public:
-    explicit CallRecorder(Json& calls);
-    ~CallRecorder();
-    CallRecorder(const CallRecorder&) = delete;
-    CallRecorder& operator=(const CallRecorder&) = delete;
-
-    // Reads the next command, of the kind `id`, from `parser`. Errors of the parser pass through.
-    void Read(cmds::CParser& parser, cmds::eCommand id);
-    // Offers this recorder to a push reader as the sink of a command of the kind `id`.
-    void Choose(cmds::eCommand id, cmds::CSinkChoice& choice);
-
-private:
-    std::unique_ptr<JsonSink> sink_;
-};
+// Reads the next command, of the kind `id`, from `parser`, appending each callback to `calls` as
+// it is made. Errors of the parser pass through, leaving in `calls` those made before the fault.
+void ReadCalls(cmds::CParser& parser, cmds::eCommand id, Json& calls);
 
 // Reads the next command, of the kind `id`, from `parser`. Errors of the parser pass through.
 Json ReadCommand(cmds::CParser& parser, cmds::eCommand id);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <istream>
+#include <iterator>
 #include <ostream>
+#include <string_view>
 #include <utility>
 
 namespace cmds_tool {
@@ -51,8 +53,8 @@ std::string BytesOf(const std::string& utf8) {
         } else if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
             bytes += static_cast<char>(((lead & 0x03) << 6) | (utf8[++i] & 0x3F));
         } else {
-            Bad("\"text\" holds a character above U+00FF at byte " + std::to_string(i) +
-                "; each character stands for one byte");
+            Bad("\"text\" holds a character above U+00FF after " + std::to_string(bytes.size()) +
+                " bytes; each character stands for one byte");
         }
     }
     return bytes;
@@ -153,6 +155,23 @@ std::string CheckLayout(const TestVector& vector) {
     return written == vector.text ? "" : "written back, " + ShowDifference(vector.text, written);
 }
 
+// The calls made and the error that ended the read, or none.
+Json MakeOutcome(Json calls, const cmds::CCmdError* fault) {
+    Json outcome = Json::object();
+    outcome["calls"] = std::move(calls);
+    outcome["error"] = nullptr;
+    if (fault != nullptr) {
+        const cmds::CTextPosition at = fault->Position();
+        Json& error = outcome["error"] = Json::object();
+        error["type"] = cmds::GetErrorTypeName(*fault);
+        error["offset"] = at.offset;
+        error["line"] = at.line;
+        error["column"] = at.column;
+        error["reason"] = fault->Reason();
+    }
+    return outcome;
+}
+
 }  // namespace
 
 TestVector ParseVector(const std::string& line) {
@@ -213,27 +232,11 @@ TestVector ParseVector(const std::string& line) {
     return vector;
 }
 
-Json MakeOutcome(Json calls, const cmds::CCmdError* fault) {
-    Json outcome = Json::object();
-    outcome["calls"] = std::move(calls);
-    outcome["error"] = nullptr;
-    if (fault != nullptr) {
-        const cmds::CTextPosition at = fault->Position();
-        Json& error = outcome["error"] = Json::object();
-        error["type"] = cmds::GetErrorTypeName(*fault);
-        error["offset"] = at.offset;
-        error["line"] = at.line;
-        error["column"] = at.column;
-        error["reason"] = fault->Reason();
-    }
-    return outcome;
-}
-
 Json ReadOutcome(cmds::CLexerStream& source, cmds::eCommand command) {
     cmds::CParser parser(source);
     Json calls = Json::array();
     try {
-        CallRecorder(calls).Read(parser, command);
+        ReadCalls(parser, command, calls);
     } catch (const cmds::CCmdError& fault) {
         return MakeOutcome(std::move(calls), &fault);
     }

@@ -36,11 +36,8 @@ struct TestVector {
 // One line of a vector file. Throws VectorError.
 TestVector ParseVector(const std::string& line);
 
-// An outcome in the form of TestVector::outcome: the calls made and the error that ended the
-// read, or none.
-Json MakeOutcome(Json calls, const cmds::CCmdError* fault);
-
-// What the library makes of the next command of the kind `command` in `source`.
+// What the library makes of the next command of the kind `command` in `source`, in the form of
+// TestVector::outcome.
 Json ReadOutcome(cmds::CLexerStream& source, cmds::eCommand command);
 
 // What differs between `outcome` and the one `vector` expects, or "" when nothing does.
