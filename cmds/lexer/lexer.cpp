@@ -219,6 +219,14 @@ void CLexer::CheckValueSize(std::size_t size) {
     }
 }
 
+// A word is a value only when it is no keyword, which is known once it is whole; until then it
+// may grow to the longest keyword whatever the limit.
+void CLexer::CheckWordSize(std::size_t size) {
+    if (size > detail::kLongestWord) {
+        CheckValueSize(size);
+    }
+}
+
 tokens::TOKEN CLexer::Scan() {
     const int c = SkipBlanks();
     const std::uint64_t start = Offset() - (c == -1 ? 0 : 1);
@@ -233,7 +241,6 @@ tokens::TOKEN CLexer::Scan() {
                 ++end;
             }
             if (end != runEnd_) {
-                CheckValueSize(static_cast<std::size_t>(end - word));
                 runNext_ = end;
                 return Classify(word, static_cast<std::size_t>(end - word));
             }
@@ -385,7 +392,7 @@ void CLexer::ReadString(std::string& word) {
         while (runNext_ != runEnd_ && IsLetterOrDigit(*runNext_)) {
             ++runNext_;
         }
-        CheckValueSize(word.size() + static_cast<std::size_t>(runNext_ - start));
+        CheckWordSize(word.size() + static_cast<std::size_t>(runNext_ - start));
         word.append(start, runNext_);
         if (runNext_ != runEnd_) {
             return;
@@ -395,7 +402,7 @@ void CLexer::ReadString(std::string& word) {
             PutBack(c);
             return;
         }
-        CheckValueSize(word.size() + 1);
+        CheckWordSize(word.size() + 1);
         word.push_back(static_cast<char>(c));
     }
 }
@@ -481,6 +488,7 @@ tokens::TOKEN CLexer::FindKeyword(const char* word) {
 tokens::TOKEN CLexer::Classify(const char* word, std::size_t length) {
     const detail::WordEntry* entry = detail::FindWord(word, length);
     if (entry == nullptr) {
+        CheckValueSize(length);
         narrowValue_.assign(word, length);
         return tokens::STRING;
     }

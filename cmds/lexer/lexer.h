@@ -50,8 +50,8 @@ public:
     void HoldRuns() { ++holdDepth_; }
     void ReleaseRuns();
 
-    /// The longest value in bytes (0: no limit); a longer one is CLexError, raised before the
-    /// value is stored.
+    /// The longest value in bytes (0: no limit): a digit run, a quoted string's bytes or a word
+    /// that is no keyword. A longer one is CLexError, raised before the value is stored.
     void SetMaxValueBytes(std::size_t maxValueBytes) { maxValueBytes_ = maxValueBytes; }
 
     /// Where the last token returned starts, counted from the lexer's first read.
@@ -82,6 +82,7 @@ private:
     tokens::TOKEN Scan();
     [[noreturn]] void Fail(const char* reason);
     void CheckValueSize(std::size_t size);
+    void CheckWordSize(std::size_t size);
 
     CLexerStreamBase& source_;
     CLexerStream* lender_ = nullptr;
