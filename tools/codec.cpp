@@ -52,10 +52,10 @@ const std::vector<std::string> kMatchWords = Words(cmds::GetMType, cmds::kMTypeC
 const std::vector<std::string> kExactWords = Words(cmds::GetPType, cmds::kPTypeCount);
 const std::vector<std::string> kScopeWords = Words(cmds::GetScopeType, cmds::kScopeTypeCount);
 
-// The calls of one command, in call order.
+// Appends the calls of one command, in call order, to a list that outlives a failed read.
 class JsonCalls {
 public:
-    Json TakeCalls() { return std::exchange(calls_, Json::array()); }
+    explicit JsonCalls(Json& calls) : calls_(calls) {}
 
 protected:
     Json& Add(const char* name) {
@@ -72,7 +72,7 @@ protected:
     }
 
 private:
-    Json calls_ = Json::array();
+    Json& calls_;
 };
 
 // Records every callback of every command's interface. A command added to the table with
@@ -81,6 +81,8 @@ private:
 class JsonSink final : public JsonCalls CMDS_COMMAND_TABLE(CMDS_TOOL_SINK_BASE) {
 #undef CMDS_TOOL_SINK_BASE
 public:
+    using JsonCalls::JsonCalls;
+
     void OnUser(std::uint64_t user, const std::string& pwd) override {
         Json& call = Add("OnUser");
         call["user"] = user;
@@ -606,17 +608,22 @@ CommandFault::CommandFault(const cmds::CCmdError& error, std::size_t textSize,
     : std::runtime_error(reason),
       offset(error.Located() ? std::min(error.Position().offset, textSize) : textSize) {}
 
-Json ReadCommand(cmds::CParser& parser, cmds::eCommand id) {
-    JsonSink sink;
+void ReadCalls(cmds::CParser& parser, cmds::eCommand id, Json& calls) {
+    JsonSink sink(calls);
     cmds::VisitCommand(id, [&](auto kind) {
         using Sink = typename decltype(kind)::Sink;
         parser.Parse(static_cast<Sink&>(sink));
     });
+}
+
+Json ReadCommand(cmds::CParser& parser, cmds::eCommand id) {
+    Json calls = Json::array();
+    ReadCalls(parser, id, calls);
     const cmds::CCommandInfo& info = cmds::kCommands[id];
     Json command = Json::object();
     command["verb"] = cmds::GetKeyword(info.verb);
     command["direction"] = cmds::GetKeyword(info.direction);
-    command["calls"] = sink.TakeCalls();
+    command["calls"] = std::move(calls);
     return command;
 }
 

@@ -31,6 +31,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// Reads the next command, of the kind `id`, from `parser`, appending each callback to `calls` as
+// it is made. Errors of the parser pass through, leaving in `calls` those made before the fault.
+void ReadCalls(cmds::CParser& parser, cmds::eCommand id, Json& calls);
+
 // Reads the next command, of the kind `id`, from `parser`. Errors of the parser pass through.
 Json ReadCommand(cmds::CParser& parser, cmds::eCommand id);
 

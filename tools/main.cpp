@@ -1,4 +1,5 @@
-// The cmds command-line tool: decode, encode and check command text, and a feed-stream demo.
+// The cmds command-line tool: decode, encode and check command text, run test vectors, and a
+// feed-stream demo.
 #include <unistd.h>
 
 #if defined(_WIN32)
@@ -15,12 +16,14 @@
 #include <iostream>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include "codec.h"
 #include "exchange.h"
 #include "streams.h"
+#include "vectors.h"
 
 namespace {
 
@@ -147,6 +150,28 @@ int Encode(Input& input) {
     return 0;
 }
 
+int RunVectors(const std::vector<std::string>& paths) {
+    cmds_tool::VectorTally total;
+    for (const std::string& path : paths) {
+        Input input;
+        if (!Open(path, input)) {
+            return kUnreadable;
+        }
+        try {
+            const cmds_tool::VectorTally tally =
+                cmds_tool::CheckVectorFile(*input.stream, input.name, std::cout);
+            total.passed += tally.passed;
+            total.failed += tally.failed;
+        } catch (const std::ios_base::failure&) {
+            std::cout.flush();
+            std::cerr << "cmds: cannot read " << input.name << '\n';
+            return kUnreadable;
+        }
+    }
+    std::cout << total.passed << " passed, " << total.failed << " failed\n";
+    return total.failed == 0 ? 0 : kBadInput;
+}
+
 int Demo(bool textOnly) {
     if (textOnly) {
         for (const std::string& command : cmds_tool::ExchangeCommands()) {
@@ -213,6 +238,17 @@ int main(int argc, char** argv) {
     check->add_option("FILE", path, fileHelp);
     check->footer(exitStatus);
 
+    std::vector<std::string> vectorPaths;
+    CLI::App* vectors = app.add_subcommand(
+        "vectors",
+        "Run the test vectors of each FILE against the library: read each vector's text and "
+        "compare the callbacks and the error with the vector's; write an accepted vector's calls "
+        "back and compare the bytes with its text when it is in the generator's layout.");
+    vectors->add_option("FILE", vectorPaths, "Vector files, one JSON object a line")->required();
+    vectors->footer(
+        "Prints one line per failed vector, then \"N passed, M failed\". Exit status: 0 when all "
+        "pass, 1 when any fails, 2 when a FILE cannot be read.");
+
     bool textOnly = false;
     CLI::App* demo = app.add_subcommand(
         "demo",
@@ -225,6 +261,9 @@ int main(int argc, char** argv) {
 
     if (demo->parsed()) {
         return Demo(textOnly);
+    }
+    if (vectors->parsed()) {
+        return RunVectors(vectorPaths);
     }
     Input input;
     if (!Open(path, input)) {
