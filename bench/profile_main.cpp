@@ -60,9 +60,9 @@ namespace bench {
                                                   const FindReply* reply,
                                                   const ShareRequest* request) {
     if (reply != nullptr) {
-        WriteJson(buffer, *reply);
+        WriteJson(buffer, *reply, JsonWriting::kConvertFirst);
     } else {
-        WriteJson(buffer, *request);
+        WriteJson(buffer, *request, JsonWriting::kConvertFirst);
     }
     return buffer.GetSize();
 }
@@ -94,10 +94,10 @@ int main(int argc, char** argv) {
         // buffers grown, as the benchmark's iterations do.
         if (find) {
             bench::Write(out, *reply, scratch);
-            bench::WriteJson(buffer, *reply);
+            bench::WriteJson(buffer, *reply, bench::JsonWriting::kConvertFirst);
         } else {
             bench::Write(out, *request);
-            bench::WriteJson(buffer, *request);
+            bench::WriteJson(buffer, *request, bench::JsonWriting::kConvertFirst);
         }
         for (int i = 0; i < repetitions; ++i) {
             bytes = write ? bench::WriteWorkload(out, reply, request, scratch)

@@ -5,7 +5,7 @@ set -euo pipefail
 # clang's libFuzzer runtime (libclang-rt-dev) is only recommended by clang, so it is named here.
 packages=(cmake ninja-build g++ clang libclang-rt-dev clang-format libgtest-dev libssl-dev
     pkg-config libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr libasio-dev
-    doxygen)
+    doxygen libsimdjson-dev python3-matplotlib)
 
 missing=()
 for package in "${packages[@]}"; do
