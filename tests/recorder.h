@@ -34,12 +34,49 @@ Calls ReadFromEverySource(const std::string& text, Read read) {
     return calls;
 }
 
-// Reads `count` commands of the sink's kind from `text` from every kind of source; the error
-// only by its type.
+// Whether a push reader, which takes each command's kind from its header, reads `text` as the
+// sink's Parse overload does: when the header names the sink's command.
+template <typename Sink>
+bool HeaderIsOf(const std::string& text) {
+    cmds::CCommandHeader header;
+    if (!cmds::PeekHeader(text, header)) {
+        return false;
+    }
+    cmds::CSinkChoice choice;
+    Calls none;
+    Sink sink(none);
+    choice.Use(sink);
+    return choice.Command() == header.command;
+}
+
+// A push reader fed the text whole, byte by byte and in two pieces split at every position must
+// make the calls `calls` that the blocking parser made.
+template <typename Sink>
+void ExpectPushed(const std::string& text, const Calls& calls, int count = 1) {
+    if (!HeaderIsOf<Sink>(text)) {
+        return;
+    }
+    const std::string_view whole(text);
+    EXPECT_EQ(PushFrom<Sink>({whole}, count), calls) << "pushed whole: " << Show(text);
+    std::vector<std::string_view> bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bytes.push_back(whole.substr(i, 1));
+    }
+    EXPECT_EQ(PushFrom<Sink>(bytes, count), calls) << "pushed byte by byte: " << Show(text);
+    for (std::size_t at = 1; at < text.size(); ++at) {
+        EXPECT_EQ(PushFrom<Sink>({whole.substr(0, at), whole.substr(at)}, count), calls)
+            << "pushed split at " << at << ": " << Show(text);
+    }
+}
+
+// Reads `count` commands of the sink's kind from `text` from every kind of source and through
+// the push reader; the error only by its type.
 template <typename Sink>
 Calls ParseText(const std::string& text, int count = 1) {
-    return Brief(ReadFromEverySource(
-        text, [count](cmds::CLexerStream& source) { return ParseFrom<Sink>(source, count); }));
+    const Calls calls = ReadFromEverySource(
+        text, [count](cmds::CLexerStream& source) { return ParseFrom<Sink>(source, count); });
+    ExpectPushed<Sink>(text, calls, count);
+    return Brief(calls);
 }
 
 const std::string kSyntax = "throws CSyntaxError";
@@ -68,6 +105,7 @@ void CheckAll(const std::vector<Case>& cases) {
         const Case& c = cases[i];
         const Calls calls = ReadFromEverySource(c.text, readOne);
         EXPECT_EQ(Brief(calls), c.expected) << c.name << ": " << c.text;
+        ExpectPushed<Sink>(c.text, calls);
         for (std::size_t at = 1; i % kSplitSample == 0 && at < c.text.size(); ++at) {
             const std::string_view text(c.text);
             EXPECT_EQ(ReadFed({text.substr(0, at), text.substr(at)}, readOne), calls)

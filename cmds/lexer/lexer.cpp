@@ -212,6 +212,21 @@ void CLexer::Fail(const char* reason) {
     detail::ThrowLocated(detail::kLexErrorCode, std::move(detail));
 }
 
+void CLexer::CheckValueSize(std::size_t size) {
+    if (maxValueBytes_ != 0 && size > maxValueBytes_) {
+        Fail(("a value longer than the limit of " + std::to_string(maxValueBytes_) + " bytes")
+                 .c_str());
+    }
+}
+
+// A word is a value only when it is no keyword, which is known once it is whole; until then it
+// may grow to the longest keyword whatever the limit.
+void CLexer::CheckWordSize(std::size_t size) {
+    if (size > detail::kLongestWord) {
+        CheckValueSize(size);
+    }
+}
+
 tokens::TOKEN CLexer::Scan() {
     const int c = SkipBlanks();
     const std::uint64_t start = Offset() - (c == -1 ? 0 : 1);
@@ -377,6 +392,7 @@ void CLexer::ReadString(std::string& word) {
         while (runNext_ != runEnd_ && IsLetterOrDigit(*runNext_)) {
             ++runNext_;
         }
+        CheckWordSize(word.size() + static_cast<std::size_t>(runNext_ - start));
         word.append(start, runNext_);
         if (runNext_ != runEnd_) {
             return;
@@ -386,6 +402,7 @@ void CLexer::ReadString(std::string& word) {
             PutBack(c);
             return;
         }
+        CheckWordSize(word.size() + 1);
         word.push_back(static_cast<char>(c));
     }
 }
@@ -393,6 +410,7 @@ void CLexer::ReadString(std::string& word) {
 // Unsigned arithmetic wraps, so a run too long for 64 bits keeps its value modulo 2^64.
 tokens::TOKEN CLexer::ReadNumber(int first, std::uint64_t& value) {
     std::uint64_t number = 0;
+    std::size_t digits = 0;
     int c = first;
     for (;;) {
         if (!IsDigit(c)) {
@@ -400,9 +418,12 @@ tokens::TOKEN CLexer::ReadNumber(int first, std::uint64_t& value) {
             break;
         }
         number = number * 10 + static_cast<std::uint64_t>(c - '0');
+        const char* const start = runNext_;
         while (runNext_ != runEnd_ && IsDigit(*runNext_)) {
             number = number * 10 + static_cast<std::uint64_t>(*runNext_++ - '0');
         }
+        digits += 1 + static_cast<std::size_t>(runNext_ - start);
+        CheckValueSize(digits);
         if (runNext_ != runEnd_) {
             break;
         }
@@ -420,11 +441,13 @@ bool CLexer::CollectQuoted(int quote, std::string& text) {
             const auto* found = static_cast<const char*>(
                 std::memchr(runNext_, quote, static_cast<std::size_t>(runEnd_ - runNext_)));
             if (found != nullptr) {
+                CheckValueSize(text.size() + static_cast<std::size_t>(found - runNext_));
                 text.append(runNext_, found);
                 runNext_ = found + 1;
                 lastFromRun_ = true;
                 return true;
             }
+            CheckValueSize(text.size() + static_cast<std::size_t>(runEnd_ - runNext_));
             text.append(runNext_, runEnd_);
             runNext_ = runEnd_;
         }
@@ -435,6 +458,7 @@ bool CLexer::CollectQuoted(int quote, std::string& text) {
         if (c == -1) {
             return false;
         }
+        CheckValueSize(text.size() + 1);
         text.push_back(static_cast<char>(c));
     }
 }
@@ -464,6 +488,7 @@ tokens::TOKEN CLexer::FindKeyword(const char* word) {
 tokens::TOKEN CLexer::Classify(const char* word, std::size_t length) {
     const detail::WordEntry* entry = detail::FindWord(word, length);
     if (entry == nullptr) {
+        CheckValueSize(length);
         narrowValue_.assign(word, length);
         return tokens::STRING;
     }

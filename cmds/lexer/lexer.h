@@ -50,6 +50,10 @@ public:
     void HoldRuns() { ++holdDepth_; }
     void ReleaseRuns();
 
+    /// The longest value in bytes (0: no limit): a digit run, a quoted string's bytes or a word
+    /// that is no keyword. A longer one is CLexError, raised before the value is stored.
+    void SetMaxValueBytes(std::size_t maxValueBytes) { maxValueBytes_ = maxValueBytes; }
+
     /// Where the last token returned starts, counted from the lexer's first read.
     CTextPosition GetTokenPosition() const { return tokenPosition_; }
     /// Describes the last token for a person: "the number 5", "';'", "the end of the input".
@@ -77,6 +81,8 @@ private:
     tokens::TOKEN Classify(const char* word, std::size_t length);
     tokens::TOKEN Scan();
     [[noreturn]] void Fail(const char* reason);
+    void CheckValueSize(std::size_t size);
+    void CheckWordSize(std::size_t size);
 
     CLexerStreamBase& source_;
     CLexerStream* lender_ = nullptr;
@@ -98,6 +104,7 @@ private:
     bool lastFromRun_ = false;
     bool runKeepable_ = false;
     int holdDepth_ = 0;
+    std::size_t maxValueBytes_ = 0;
     /// Bytes read before the current run, and where the current line starts.
     std::uint64_t consumed_ = 0;
     std::uint64_t lineStart_ = 0;

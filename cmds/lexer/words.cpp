@@ -84,7 +84,7 @@ private:
     void Add(const char* text, tokens::TOKEN token, int value) {
         Entry entry{};
         entry.length = std::strlen(text);
-        assert(entry.length <= kMaxLength);
+        assert(entry.length <= kLongestWord);
         for (std::size_t i = 0; i < entry.length; ++i) {
             entry.text[i] = FoldCase(text[i]);
         }

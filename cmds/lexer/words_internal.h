@@ -50,6 +50,9 @@ constexpr char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
+// The longest word of any table ("socksproxy").
+inline constexpr std::size_t kLongestWord = 10;
+
 // A word of the keyword table or of one of the four value tables.
 struct WordEntry {
     tokens::TOKEN token;

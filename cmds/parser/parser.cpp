@@ -21,30 +21,15 @@ detail::ReadState& CParser::State() {
     return *state_;
 }
 
-namespace {
-
-template <typename Sink>
-void ReadCommand(CLexer& lexer, detail::ReadState& state, eCommand command, Sink& sink) {
-    detail::Reader reader(lexer, state, command);
-    lexer.HoldRuns();
-    try {
-        reader.Read(sink);
-    } catch (CCmdError& error) {
-        lexer.ReleaseRuns();
-        reader.AddContext(error);
-        throw;
-    } catch (...) {
-        lexer.ReleaseRuns();
-        throw;
-    }
-    lexer.ReleaseRuns();
+void CParser::SetLimits(const CReadLimits& limits) {
+    limits_ = limits;
+    lexer_.SetMaxValueBytes(limits.maxValueBytes);
 }
 
-}  // namespace
-
-#define CMDS_PARSE_COMMAND(id, Name, verb, direction)       \
-    void CParser::Parse(I##Name& sink) {                    \
-        ReadCommand(lexer_, State(), eCommand##Name, sink); \
+#define CMDS_PARSE_COMMAND(id, Name, verb, direction)                           \
+    void CParser::Parse(I##Name& sink) {                                        \
+        detail::Reader reader(lexer_, State(), eCommand##Name, limits_, false); \
+        reader.Run(sink);                                                       \
     }
 CMDS_COMMAND_TABLE(CMDS_PARSE_COMMAND)
 #undef CMDS_PARSE_COMMAND
@@ -119,8 +104,19 @@ void Reader::AddContext(CCmdError& error) const {
     error.Locate(std::make_shared<const ErrorDetail>(std::move(detail)));
 }
 
+void Reader::CountRecord() {
+    ++records_;
+    if (limits_.maxRecordsPerCommand != 0 && records_ > limits_.maxRecordsPerCommand) {
+        Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
+             "more records than the limit of " + std::to_string(limits_.maxRecordsPerCommand));
+    }
+}
+
 // Both tokens are read even when the first is already wrong; the first wrong one is at fault.
 void Reader::Header() {
+    if (headerRead_) {
+        return;
+    }
     const CCommandInfo& info = kCommands[command_];
     const TOKEN verb = Next();
     std::optional<std::pair<CTextPosition, std::string>> fault;
@@ -148,12 +144,17 @@ void Reader::Expect(TOKEN read, TOKEN expected) {
 // the list's table: an undeclared key or a value of the wrong kind is rejected after that
 // fourth token. The value is copied before the fourth token can replace it in the lexer.
 TOKEN Reader::ReadTagList(TagList& tags) {
-    for (;;) {
+    for (std::size_t count = 1;; ++count) {
         const TOKEN key = Next();
         const CTextPosition keyAt = lexer_.GetTokenPosition();
         const bool isKeyword = key > tokens::NO_TOKEN && key < tokens::COLON;
         if (key == tokens::END_OF_INPUT) {
             Fail(kSyntaxErrorCode, keyAt, "expected a tag; read the end of the input");
+        }
+        if (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList) {
+            Fail(kSyntaxErrorCode, keyAt,
+                 "more tags in one list than the limit of " +
+                     std::to_string(limits_.maxTagsPerList));
         }
         // Only a keyword can be a tag; anything else is described before it is read past.
         const std::string notATag =

@@ -10,6 +10,7 @@
 #include "cmds/interfaces/commands.h"
 #include "cmds/lexer/lexer.h"
 #include "cmds/lexer/lexer_stream.h"
+#include "cmds/parser/limits.h"
 
 namespace cmds {
 
@@ -49,10 +50,14 @@ public:
     void Parse(IFriendsIn& sink);
     void Parse(IFriendsOut& sink);
 
+    /// Limits for the commands read from now on; by default there are none.
+    void SetLimits(const CReadLimits& limits);
+
 private:
     detail::ReadState& State();
 
     CLexer lexer_;
+    CReadLimits limits_;
     std::unique_ptr<detail::ReadState> state_;
 };
 

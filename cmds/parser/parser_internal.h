@@ -14,6 +14,7 @@
 #include "cmds/interfaces/commands.h"
 #include "cmds/interfaces/records.h"
 #include "cmds/lexer/lexer.h"
+#include "cmds/parser/limits.h"
 #include "cmds/tokens/raise_internal.h"
 #include "cmds/tokens/tokens.h"
 
@@ -204,8 +205,32 @@ inline constexpr TagTable kCredentialTags({{tokens::KW_USER, tokens::NUMBER},
 // every fault is thrown with where it lies and why.
 class Reader {
 public:
-    Reader(CLexer& lexer, ReadState& state, eCommand command)
-        : lexer_(lexer), state_(state), command_(command) {}
+    // `headerRead`: the caller has read and matched the header already.
+    Reader(CLexer& lexer, ReadState& state, eCommand command, const CReadLimits& limits,
+           bool headerRead)
+        : lexer_(lexer),
+          state_(state),
+          limits_(limits),
+          command_(command),
+          headerRead_(headerRead) {}
+
+    // Reads the command into `sink`, holding the source's runs meanwhile and adding where it
+    // was to any error.
+    template <typename Sink>
+    void Run(Sink& sink) {
+        lexer_.HoldRuns();
+        try {
+            Read(sink);
+        } catch (CCmdError& error) {
+            lexer_.ReleaseRuns();
+            AddContext(error);
+            throw;
+        } catch (...) {
+            lexer_.ReleaseRuns();
+            throw;
+        }
+        lexer_.ReleaseRuns();
+    }
 
     void Read(IConnectIn& sink);
     void Read(IConnectOut& sink);
@@ -265,7 +290,11 @@ private:
     void EnterRecord(const char* kind, std::uint32_t number) {
         record_.kind = kind;
         record_.number = number;
+        if (kind != nullptr) {
+            CountRecord();
+        }
     }
+    void CountRecord();
 
     // The command or record whose list `tags` is.
     const char* Owner(const TagList& tags) const {
@@ -278,7 +307,10 @@ private:
 
     CLexer& lexer_;
     ReadState& state_;
+    const CReadLimits& limits_;
     eCommand command_;
+    bool headerRead_;
+    std::size_t records_ = 0;
     tokens::TOKEN tag_ = tokens::NO_TOKEN;  // the tag whose value is being read
     RecordPlace record_;
 };

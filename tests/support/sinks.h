@@ -184,6 +184,41 @@ Calls ParseFrom(cmds::CLexerStream& source, int count = 1) {
     return calls;
 }
 
+// Reads `count` commands of the sink's kind from `pieces` handed one by one to a push reader,
+// then the end; the calls as ParseFrom gives them.
+template <typename Sink>
+Calls PushFrom(const std::vector<std::string_view>& pieces, int count = 1) {
+    struct Enough {};
+    struct Handler : cmds::CPushReader::IHandler {
+        Handler(Sink& sink, int count) : sink(sink), left(count) {}
+        void OnCommand(const cmds::CCommandHeader&, cmds::CSinkChoice& choice) override {
+            choice.Use(sink);
+        }
+        void OnCommandEnd(const cmds::CCommandHeader&) override {
+            if (--left == 0) {
+                throw Enough();
+            }
+        }
+        Sink& sink;
+        int left;
+    };
+    Calls calls;
+    Sink sink(calls);
+    Handler handler(sink, count);
+    cmds::CPushReader reader(handler);
+    try {
+        for (std::string_view piece : pieces) {
+            reader.Feed(piece);
+        }
+        reader.Finish();
+    } catch (const Enough&) {
+    } catch (const cmds::CCmdError& error) {
+        calls.push_back(std::string("throws ") + cmds::GetErrorTypeName(error) + ": " +
+                        cmds::DescribeError(error));
+    }
+    return calls;
+}
+
 // The calls with the error's description cut, leaving "throws <error type>".
 inline Calls Brief(Calls calls) {
     if (!calls.empty() && calls.back().rfind("throws ", 0) == 0) {
