@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <type_traits>
 
 #include "hand_parser.h"
 #include "json_readers.h"
@@ -136,6 +137,67 @@ void CmdsFeed(benchmark::State& state, const Texts<Workload>& texts) {
     });
 }
 
+// Chooses the workload's sink for each command from its header, as an event-loop host does.
+void Choose(cmds::eCommand, cmds::IFindOut& sink, cmds::CSinkChoice& choice) {
+    choice.Use(sink);
+}
+
+void Choose(cmds::eCommand, cmds::IShareIn& sink, cmds::CSinkChoice& choice) {
+    choice.Use(sink);
+}
+
+void Choose(cmds::eCommand command, SmallSink& sink, cmds::CSinkChoice& choice) {
+    switch (command) {
+        case cmds::eCommandConnectIn:
+            choice.Use(static_cast<cmds::IConnectIn&>(sink));
+            break;
+        case cmds::eCommandAliveIn:
+            choice.Use(static_cast<cmds::IAliveIn&>(sink));
+            break;
+        case cmds::eCommandAliveOut:
+            choice.Use(static_cast<cmds::IAliveOut&>(sink));
+            break;
+        case cmds::eCommandShareDirOut:
+            choice.Use(static_cast<cmds::IShareDirOut&>(sink));
+            break;
+        default:
+            break;
+    }
+}
+
+template <typename Sink>
+class PushHandler : public cmds::CPushReader::IHandler {
+public:
+    explicit PushHandler(Sink& sink) : sink_(sink) {}
+    void OnCommand(const cmds::CCommandHeader& header, cmds::CSinkChoice& choice) override {
+        Choose(header.command, sink_, choice);
+    }
+    void OnCommandEnd(const cmds::CCommandHeader&) override {}
+
+private:
+    Sink& sink_;
+};
+
+// The push reader with its default limits, handed the text in pieces of `piece` bytes, as an
+// event loop hands over what each read of a connection gave. One reader reads every command.
+template <typename Workload>
+void CmdsPush(benchmark::State& state, const Texts<Workload>& texts, std::size_t piece) {
+    const std::string& text = texts.command;
+    Run(state, texts.workload, text.size(), [&](auto& sink) {
+        PushHandler<std::remove_reference_t<decltype(sink)>> handler(sink);
+        try {
+            cmds::CPushReader reader(handler);
+            for (std::size_t at = 0; at < text.size(); at += piece) {
+                reader.Feed(text.data() + at, std::min(piece, text.size() - at));
+            }
+            reader.Finish();
+            return true;
+        } catch (const cmds::CCmdError&) {
+            return false;
+        }
+    });
+}
+
 // ---- The speed of light ----
 
 void HandFind(benchmark::State& state) {
@@ -165,6 +227,8 @@ void Register(const char* workload, const Texts<Workload>& texts) {
     add("cmds_string", [&texts](benchmark::State& s) { CmdsString(s, texts); });
     add("cmds_istringstream", [&texts](benchmark::State& s) { CmdsIstringstream(s, texts); });
     add("cmds_ifstream", [&texts](benchmark::State& s) { CmdsIfstream(s, texts); });
+    add("cmds_push_4KiB", [&texts](benchmark::State& s) { CmdsPush(s, texts, 4096); });
+    add("cmds_push_64KiB", [&texts](benchmark::State& s) { CmdsPush(s, texts, 65536); });
 }
 
 void RegisterAll() {

@@ -3,7 +3,7 @@
 # a change of load on a shared machine falls on all rows alike. Prints the machine, the commit and
 # a table of medians: records/s, MB/s and each row's ratio to the fastest RapidJSON row of its
 # workload in the same run (rapidjson_sax* for reading, rapidjson_writer* for writing), with the
-# target of the rows that have one. Then draws every ratio as a PNG chart and prints the heap
+# target of the rows that have one, and each library reading row's ratio to the string source. Then draws every ratio as a PNG chart and prints the heap
 # allocations per record of a warm parser.
 #
 # Extra arguments go to the benchmark binary (e.g. --benchmark_filter=a_find).
@@ -83,15 +83,18 @@ table = []
 for workload, rows in groups.items():
     anchors = [r["records/s"] for name, r in rows if name.startswith("rapidjson")]
     reference = max(anchors) if anchors else float("nan")
+    blocking = next((r["records/s"] for name, r in rows if name == "cmds_string"), None)
     for name, run in rows:
         table.append((workload, name, run["records/s"], run["MB/s"], run["records/s"] / reference,
-                      TARGETS.get((workload, name))))
+                      TARGETS.get((workload, name)),
+                      run["records/s"] / blocking if blocking and name.startswith("cmds") else None))
 
-print("| Workload | Row | records/s | MB/s | vs RapidJSON | Target |")
-print("|---|---|---:|---:|---:|---|")
-for workload, name, records, mb, ratio, target in table:
+print("| Workload | Row | records/s | MB/s | vs RapidJSON | Target | vs cmds_string |")
+print("|---|---|---:|---:|---:|---|---:|")
+for workload, name, records, mb, ratio, target, library in table:
     goal = "" if target is None else f"{target:.1f} {'met' if ratio >= target else 'missed'}"
-    print(f"| {workload} | {name} | {records:,.0f} | {mb:,.1f} | {ratio:.2f}x | {goal} |")
+    own = "" if library is None else f"{library:.2f}x"
+    print(f"| {workload} | {name} | {records:,.0f} | {mb:,.1f} | {ratio:.2f}x | {goal} | {own} |")
 
 
 def colour(name):
