@@ -7,7 +7,7 @@
 # allocations per record of a warm parser.
 #
 # Extra arguments go to the benchmark binary (e.g. --benchmark_filter=a_find).
-# REPETITIONS (default 5) and MIN_TIME (seconds per repetition, default 0.5) tune the run;
+# REPETITIONS (default 9) and MIN_TIME (seconds per repetition, default 0.3) tune the run;
 # RESULTS (default build/bench/bench-results.json) keeps Google Benchmark's output and CHART
 # (default build/bench/bench-ratios.png) names the chart.
 set -euo pipefail
@@ -30,8 +30,8 @@ fi
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 if ! build/bench/bench/cmds_bench \
-    --benchmark_repetitions="${REPETITIONS:-5}" \
-    --benchmark_min_time="${MIN_TIME:-0.5}" \
+    --benchmark_repetitions="${REPETITIONS:-9}" \
+    --benchmark_min_time="${MIN_TIME:-0.3}" \
     --benchmark_enable_random_interleaving=true \
     --benchmark_report_aggregates_only=true \
     --benchmark_out="$results" --benchmark_out_format=json \
