@@ -121,7 +121,7 @@ axes.set_xlabel("records/s as a multiple of the fastest RapidJSON row of the wor
 axes.set_title(f"{date}, {commit}, {machine}", fontsize=8)
 axes.tick_params(axis="x", labelsize=7)
 figure.tight_layout()
-figure.savefig(chart, dpi=90)
+figure.savefig(chart, dpi=80, pil_kwargs={"optimize": True})
 print(f"\nChart: {chart}")
 PY
 
