@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
         const std::string bytes{std::istreambuf_iterator<char>(file),
                                 std::istreambuf_iterator<char>()};
         if (!file) {
-            std::fprintf(stderr, "cannot read %s\n", input.c_str());
+            std::fprintf(stderr, "cannot read %s\n", input.string().c_str());
             return 1;
         }
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());

@@ -3,7 +3,8 @@
 # each of which also replays the fuzz corpus; prints the line and branch coverage of the library
 # by the suite and fails below 95 % of its lines; builds the reference documentation, failing on
 # any Doxygen warning; and, when clang is there, fuzzes every target for 30 seconds. The debug
-# build also installs and packages the library and builds an outside project against it.
+# build also installs and packages the library and builds an outside project against it. When the
+# MinGW-w64 cross compiler and Wine are there, the Windows build runs its suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,15 @@ for preset in debug asan tsan; do
     echo "=== $preset"
     cmake --workflow --preset "$preset"
 done
+
+# Debian installs wine64 outside PATH.
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null &&
+    { command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ]; }; then
+    echo "=== windows (MinGW-w64, tests under Wine)"
+    cmake --workflow --preset windows
+else
+    echo "=== windows: skipped, the MinGW-w64 cross compiler or wine64 is not installed"
+fi
 
 echo "=== coverage"
 # Counters left by an earlier run would add to this one's.

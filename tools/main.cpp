@@ -1,6 +1,11 @@
 // The cmds command-line tool: decode, encode and check command text, and a feed-stream demo.
 #include <unistd.h>
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -163,7 +168,15 @@ int Demo(bool textOnly) {
 }  // namespace
 
 int main(int argc, char** argv) {
+#if defined(_WIN32)
+    // Command text ends its lines with CR LF, and a byte 0x1A is data: standard input and output
+    // in text mode would change both.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     CLI::App app("Reads, writes and checks commands of the cmds language.", "cmds");
+    // A FILE starting with '/' is a path on every platform, never a Windows-style option.
+    app.allow_windows_style_options(false);
     app.require_subcommand(1);
     std::string path = "-";
     const char* const fileHelp = "Input file; standard input when absent or -";

@@ -219,6 +219,49 @@ void CLexer::CheckValueSize(std::size_t size) {
     }
 }
 
+// The host's conversion functions never run while the source is locked for a run.
+void CLexer::ReturnLockedRun() {
+    if (!runKeepable_) {
+        GiveBack();
+    }
+}
+
+// A wide string that lies whole within the run and holds ASCII bytes only is widened where it
+// lies: the UTF-8 form of ASCII is ASCII, so ConvertUTF8ToUnicode could give nothing else.
+bool CLexer::ReadAsciiInPlace(std::uint64_t start) {
+    if (runNext_ == runEnd_) {
+        return false;
+    }
+    const auto* end = static_cast<const char*>(
+        std::memchr(runNext_, kApostrophe, static_cast<std::size_t>(runEnd_ - runNext_)));
+    if (end == nullptr) {
+        return false;
+    }
+    const auto length = static_cast<std::size_t>(end - runNext_);
+    std::size_t i = 0;
+    for (std::uint64_t block = 0; i + sizeof block <= length; i += sizeof block) {
+        std::memcpy(&block, runNext_ + i, sizeof block);
+        if ((block & 0x8080808080808080u) != 0) {
+            return false;
+        }
+    }
+    for (; i < length; ++i) {
+        if ((static_cast<unsigned char>(runNext_[i]) & 0x80) != 0) {
+            return false;
+        }
+    }
+    CheckValueSize(length);
+    wideValue_.resize(length);
+    unsigned short* const out = wideValue_.data();
+    for (i = 0; i < length; ++i) {
+        out[i] = static_cast<unsigned char>(runNext_[i]);
+    }
+    NoteLineBreaks(runNext_, end, start + 1);
+    runNext_ = end + 1;
+    lastFromRun_ = true;
+    return true;
+}
+
 // A word is a value only when it is no keyword, which is known once it is whole; until then it
 // may grow to the longest keyword whatever the limit.
 void CLexer::CheckWordSize(std::size_t size) {
@@ -264,9 +307,12 @@ tokens::TOKEN CLexer::Scan() {
             return token;
         }
         case kApostrophe: {
+            if (ReadAsciiInPlace(start)) {
+                return tokens::WSTRING;
+            }
             scratch_.clear();
             const tokens::TOKEN token = ReadUTF8(scratch_);
-            GiveBack();
+            ReturnLockedRun();
             NoteLineBreaks(scratch_.data(), scratch_.data() + scratch_.size(), start + 1);
             // Converted even when the string is unterminated; the error follows.
             ConvertUTF8ToUnicode(scratch_, wideValue_);
@@ -475,7 +521,7 @@ tokens::TOKEN CLexer::ReadQuoteString(std::string& value) {
     if (!CollectQuoted(kDoubleQuote, scratch_)) {
         return tokens::NO_TOKEN;
     }
-    GiveBack();
+    ReturnLockedRun();
     NoteLineBreaks(scratch_.data(), scratch_.data() + scratch_.size(), contentStart);
     ConvertASCIIcodeToString(scratch_, value);
     return tokens::STRING;

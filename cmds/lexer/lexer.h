@@ -83,6 +83,8 @@ private:
     [[noreturn]] void Fail(const char* reason);
     void CheckValueSize(std::size_t size);
     void CheckWordSize(std::size_t size);
+    void ReturnLockedRun();
+    bool ReadAsciiInPlace(std::uint64_t start);
 
     CLexerStreamBase& source_;
     CLexerStream* lender_ = nullptr;
