@@ -1,7 +1,7 @@
 // Reading rows: the library from each kind of source, the same content as JSON read by RapidJSON,
 // simdjson and nlohmann::json, and the hand-written parser of the command text; all deliver the
 // same records to the same sinks. Rows are named workload/row; scripts/bench.sh sets each row
-// against the workload's rapidjson_sax row.
+// against the fastest RapidJSON row of its workload.
 #include <algorithm>
 #include <fstream>
 #include <random>
