@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Every test: sets up, then builds and runs the suite in the debug, ASan+UBSan and TSan builds,
-# each of which also replays the fuzz corpus; prints the line and branch coverage of the library
+# each of which also replays the fuzz corpus; runs clang-tidy over the library with the debug
+# build's compile commands; prints the line and branch coverage of the library
 # by the suite and fails below 95 % of its lines; builds the reference documentation, failing on
 # any Doxygen warning; and, when clang is there, fuzzes every target for 30 seconds. The debug
-# build also installs and packages the library and builds an outside project against it. When the
-# MinGW-w64 cross compiler and Wine are there, the Windows build runs its suite under Wine.
+# build also installs, exports and packages the library, checks the packages with lintian and
+# builds an outside project against each. When the MinGW-w64 cross compiler and Wine are there,
+# the Windows build runs its suite under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,6 +25,9 @@ if command -v x86_64-w64-mingw32-g++-posix >/dev/null &&
 else
     echo "=== windows: skipped, the MinGW-w64 cross compiler or wine64 is not installed"
 fi
+
+echo "=== clang-tidy"
+scripts/tidy.sh
 
 echo "=== coverage"
 # Counters left by an earlier run would add to this one's.

@@ -177,6 +177,8 @@ int main(int argc, char** argv) {
     CLI::App app("Reads, writes and checks commands of the cmds language.", "cmds");
     // A FILE starting with '/' is a path on every platform, never a Windows-style option.
     app.allow_windows_style_options(false);
+    app.set_version_flag("--version", std::string("cmds ") + cmds::GetVersion(),
+                         "Print the version of the library in use and exit");
     app.require_subcommand(1);
     std::string path = "-";
     const char* const fileHelp = "Input file; standard input when absent or -";

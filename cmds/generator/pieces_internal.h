@@ -68,7 +68,7 @@ inline char* PutKey(char* out, tokens::TOKEN key) {
 struct DigitPairs {
     char digits[200];
     constexpr DigitPairs() : digits() {
-        for (int pair = 0; pair < 100; ++pair) {
+        for (std::size_t pair = 0; pair < 100; ++pair) {
             digits[2 * pair] = static_cast<char>('0' + pair / 10);
             digits[2 * pair + 1] = static_cast<char>('0' + pair % 10);
         }
@@ -78,7 +78,7 @@ inline constexpr DigitPairs kDigitPairs{};
 
 // The two digits of `pair`, below 100, leading zero included.
 inline char* PutPair(char* out, std::uint32_t pair) {
-    std::memcpy(out, &kDigitPairs.digits[pair * 2], 2);
+    std::memcpy(out, &kDigitPairs.digits[std::size_t{pair} * 2], 2);
     return out + 2;
 }
 

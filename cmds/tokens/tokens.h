@@ -9,8 +9,9 @@
 #include "cmds/export.h"
 
 /// Result code of the host side. The library carries it as a signed 32-bit number and names none
-/// of its values.
-enum tagERROR_CODE : std::int32_t {};
+/// of its values. It is declared without enumerators so that the host may define them, before or
+/// after including the library's headers: `enum tagERROR_CODE : std::int32_t { kOk = 0, ... };`.
+enum tagERROR_CODE : std::int32_t;
 
 namespace tokens {
 

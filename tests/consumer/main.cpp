@@ -1,6 +1,8 @@
-// An outside program that writes a command with the installed library and reads it back.
+// An outside program that writes a command with the library and reads it back, as a host that
+// names no values of tagERROR_CODE does.
 #include <cmds/cmds.h>
 
+#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -17,6 +19,11 @@ public:
 }  // namespace
 
 int main() {
+    if (std::strcmp(cmds::GetVersion(), CMDS_VERSION_STRING) != 0) {
+        std::cerr << "library " << cmds::GetVersion() << " under headers " << CMDS_VERSION_STRING
+                  << '\n';
+        return 1;
+    }
     const std::string text = cmds::GenerateConnectOut(static_cast<tagERROR_CODE>(-1), 5);
     cmds::CStrLexerStream source(text);
     cmds::CParser parser(source);
@@ -31,6 +38,6 @@ int main() {
         std::cerr << "unexpected values\n";
         return 1;
     }
-    std::cout << "cmds " << CMDS_VERSION_STRING << ": read back " << text.size() << " bytes\n";
+    std::cout << "cmds " << cmds::GetVersion() << ": read back " << text.size() << " bytes\n";
     return 0;
 }
