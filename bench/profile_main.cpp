@@ -3,11 +3,15 @@
 //   valgrind --tool=callgrind --toggle-collect='bench::ReadWorkload*' cmds_bench_profile find 3
 //   valgrind --tool=callgrind --toggle-collect='bench::WriteWorkload*' ... write-find 3
 // The json-write-find and json-write-share modes write the same content with RapidJSON's Writer,
-// collected with --toggle-collect='bench::WriteJsonWorkload*'.
+// collected with --toggle-collect='bench::WriteJsonWorkload*'. For comparison, json-find reads
+// (a) as JSON with the rapidjson_sax row's reader and hand-find with the hand-written parser,
+// collected with --toggle-collect='bench::ReadOtherWorkload*'.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "hand_parser.h"
+#include "json_readers.h"
 #include "sinks.h"
 #include "workloads.h"
 
@@ -43,6 +47,11 @@ namespace bench {
     return sink.value;
 }
 
+[[gnu::noinline]] std::uint64_t ReadOtherWorkload(const FindRead& read) {
+    FindSink sink;
+    return read(sink) ? sink.value : 0;
+}
+
 // One iteration of the writing rows: the generator and the JSON buffer are kept between calls,
 // as the benchmark keeps them between iterations.
 [[gnu::noinline]] std::uint64_t WriteWorkload(cmds::CStrStmGenerator& out, const FindReply* reply,
@@ -60,9 +69,9 @@ namespace bench {
                                                   const FindReply* reply,
                                                   const ShareRequest* request) {
     if (reply != nullptr) {
-        WriteJson(buffer, *reply);
+        WriteJson(buffer, *reply, JsonWriting::kConvertFirst);
     } else {
-        WriteJson(buffer, *request);
+        WriteJson(buffer, *request, JsonWriting::kConvertFirst);
     }
     return buffer.GetSize();
 }
@@ -73,10 +82,11 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     const bool write = mode == "write-find" || mode == "write-share";
     const bool jsonWrite = mode == "json-write-find" || mode == "json-write-share";
-    if (mode != "find" && mode != "small" && !write && !jsonWrite) {
+    const bool other = mode == "json-find" || mode == "hand-find";
+    if (mode != "find" && mode != "small" && !write && !jsonWrite && !other) {
         std::fprintf(stderr,
                      "usage: %s find|small|write-find|write-share|json-write-find|"
-                     "json-write-share [repetitions]\n",
+                     "json-write-share|json-find|hand-find [repetitions]\n",
                      argv[0]);
         return 2;
     }
@@ -94,16 +104,28 @@ int main(int argc, char** argv) {
         // buffers grown, as the benchmark's iterations do.
         if (find) {
             bench::Write(out, *reply, scratch);
-            bench::WriteJson(buffer, *reply);
+            bench::WriteJson(buffer, *reply, bench::JsonWriting::kConvertFirst);
         } else {
             bench::Write(out, *request);
-            bench::WriteJson(buffer, *request);
+            bench::WriteJson(buffer, *request, bench::JsonWriting::kConvertFirst);
         }
         for (int i = 0; i < repetitions; ++i) {
             bytes = write ? bench::WriteWorkload(out, reply, request, scratch)
                           : bench::WriteJsonWorkload(buffer, reply, request);
             sum += bytes;
         }
+    } else if (other) {
+        const std::string text = mode == "json-find" ? bench::JsonText(bench::FindWorkload())
+                                                     : bench::CommandText(bench::FindWorkload());
+        const bench::FindRead read =
+            mode == "json-find" ? bench::RapidJsonFind(text, bench::RapidJsonVariant::kUtf8InPlace)
+                                : bench::FindRead([&text](cmds::IFindOut& sink) {
+                                      return bench::HandReadFindOutput(text, sink);
+                                  });
+        for (int i = 0; i < repetitions; ++i) {
+            sum += bench::ReadOtherWorkload(read);
+        }
+        bytes = text.size();
     } else {
         const bool find = mode == "find";
         const std::string text = find ? bench::CommandText(bench::FindWorkload())

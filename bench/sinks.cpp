@@ -13,6 +13,23 @@ void AddFile(Checksum& sum, cmds::FILE_TYPE_ENUM kind, const cmds::CFileInfo& re
             record.creator.size() + record.type.size());
 }
 
+template <typename Text>
+void AddText(Checksum& sum, const Text& text) {
+    sum.Add(text.size());
+    for (const auto unit : text) {
+        sum.Add(static_cast<std::uint64_t>(unit));
+    }
+}
+
+void AddFileTexts(Checksum& sum, const cmds::CFileInfo& record) {
+    for (const cmds::wstring* text :
+         {&record.file, &record.ext, &record.keywords, &record.author, &record.subject,
+          &record.manager, &record.company, &record.comments, &record.title, &record.category,
+          &record.creator, &record.type}) {
+        AddText(sum, *text);
+    }
+}
+
 }  // namespace
 
 void FindSink::OnError(tagERROR_CODE error) {
@@ -56,6 +73,43 @@ void SmallSink::OnError(tagERROR_CODE error) {
 
 void SmallSink::OnShareDirOut(std::uint64_t folder) {
     Add(folder);
+}
+
+void CheckingFindSink::OnHost(bool online, const cmds::CHostInfo& host) {
+    FindSink::OnHost(online, host);
+    AddText(*this, host.host);
+    AddText(*this, host.user);
+    AddText(*this, host.nick);
+    for (const std::string& address : host.address) {
+        AddText(*this, address);
+    }
+}
+
+void CheckingFindSink::OnFile(cmds::FILE_TYPE_ENUM kind, cmds::CFileInfo& record) {
+    FindSink::OnFile(kind, record);
+    AddFileTexts(*this, record);
+}
+
+void CheckingShareSink::OnUser(std::uint64_t user, const std::string& pwd) {
+    ShareSink::OnUser(user, pwd);
+    AddText(*this, pwd);
+}
+
+void CheckingShareSink::OnFile(cmds::FILE_TYPE_ENUM kind, cmds::CFileInfo& record) {
+    ShareSink::OnFile(kind, record);
+    AddFileTexts(*this, record);
+}
+
+void CheckingSmallSink::OnUser(std::uint64_t user, const std::string& pwd) {
+    SmallSink::OnUser(user, pwd);
+    AddText(*this, pwd);
+}
+
+void CheckingSmallSink::OnConnectInHost(unsigned short port, const std::string& address,
+                                        const cmds::wstring& host) {
+    SmallSink::OnConnectInHost(port, address, host);
+    AddText(*this, address);
+    AddText(*this, host);
 }
 
 }  // namespace bench

@@ -4,6 +4,10 @@
 #include <rapidjson/writer.h>
 
 #include <random>
+#include <type_traits>
+
+#include "convert.h"
+#include "sinks.h"
 
 namespace bench {
 namespace {
@@ -207,86 +211,165 @@ void Write(cmds::CGenerator& out, const std::vector<SmallCommand>& commands) {
     }
 }
 
+void Replay(const FindReply& reply, cmds::IFindOut& sink) {
+    static_cast<cmds::IError&>(sink).OnError(reply.error);
+    cmds::CFileInfo record;
+    for (const FoundHost& found : reply.hosts) {
+        static_cast<cmds::IHost&>(sink).OnHost(true, found.host);
+        for (const cmds::CFileInfo& file : found.files) {
+            record = file;
+            static_cast<cmds::IFile&>(sink).OnFile(cmds::FILE_PLUS, record);
+        }
+    }
+}
+
+void Replay(const ShareRequest& request, cmds::IShareIn& sink) {
+    sink.OnUser(request.user, request.signature);
+    cmds::CFileInfo record;
+    for (const cmds::CFileInfo& file : request.files) {
+        record = file;
+        sink.OnFile(cmds::FILE_PLUS, record);
+    }
+}
+
+void Replay(const std::vector<SmallCommand>& commands, SmallSink& sink) {
+    for (const SmallCommand& c : commands) {
+        switch (c.kind) {
+            case SmallKind::kConnectIn:
+                static_cast<cmds::IConnectIn&>(sink).OnUser(c.user, c.signature);
+                sink.OnConnectInHost(c.port, c.address, c.host);
+                sink.OnConnectInFlags(c.browsable, c.httpproxy, c.socksproxy);
+                break;
+            case SmallKind::kAliveIn:
+                static_cast<cmds::IAliveIn&>(sink).OnUser(c.user, c.signature);
+                break;
+            case SmallKind::kAliveOut:
+                static_cast<cmds::IAliveOut&>(sink).OnError(c.error);
+                break;
+            case SmallKind::kShareDirOut:
+                static_cast<cmds::IShareDirOut&>(sink).OnError(c.error);
+                sink.OnShareDirOut(c.folder);
+                break;
+        }
+    }
+}
+
 namespace {
 
-using JsonWriter =
-    rapidjson::Writer<rapidjson::StringBuffer, rapidjson::UTF16<char16_t>, rapidjson::UTF8<>>;
+template <typename Ch>
+struct JsonKey {
+    const Ch* text;
+    rapidjson::SizeType length;
+};
+
+template <typename Ch>
+constexpr const Ch* Pick(const char* narrow, const char16_t* wide) {
+    if constexpr (std::is_same_v<Ch, char>) {
+        return narrow;
+    } else {
+        return wide;
+    }
+}
+
+// A key or fixed value in the writer's source encoding, its length known when compiled.
+#define CMDS_BENCH_JSON(text)                      \
+    JsonKey<Ch> {                                  \
+        Pick<Ch>(text, u"" text), sizeof(text) - 1 \
+    }
 
 // Writes records as JSON objects with the keys of the command text, in the same order; empty
-// optional texts are left out as the command text leaves them out.
+// optional texts are left out as the command text leaves them out. `Source` is the encoding in
+// which texts reach the writer.
+template <typename Source>
 class JsonOut {
 public:
+    using Ch = typename Source::Ch;
+
     explicit JsonOut(rapidjson::StringBuffer& buffer) : out_(buffer) {}
 
-    void Wide(const char16_t* key, const cmds::wstring& text) {
-        out_.Key(key);
-        out_.String(reinterpret_cast<const char16_t*>(text.data()),
-                    static_cast<rapidjson::SizeType>(text.size()));
+    void Key(JsonKey<Ch> key) { out_.Key(key.text, key.length); }
+    void Wide(JsonKey<Ch> key, const cmds::wstring& text) {
+        Key(key);
+        if constexpr (std::is_same_v<Ch, char>) {
+            if (utf8_.size() < 3 * text.size()) {
+                utf8_.resize(3 * text.size());
+            }
+            const std::size_t length = Utf16ToUtf8(text.data(), text.size(), utf8_.data());
+            out_.String(utf8_.data(), static_cast<rapidjson::SizeType>(length));
+        } else {
+            out_.String(reinterpret_cast<const char16_t*>(text.data()),
+                        static_cast<rapidjson::SizeType>(text.size()));
+        }
     }
-    void Optional(const char16_t* key, const cmds::wstring& text) {
+    void Optional(JsonKey<Ch> key, const cmds::wstring& text) {
         if (!text.empty()) {
             Wide(key, text);
         }
     }
-    // The writer takes 16-bit text only; narrow values are ASCII here.
-    void Narrow(const char16_t* key, const std::string& text) {
-        wide_.assign(text.begin(), text.end());
-        out_.Key(key);
-        out_.String(wide_.data(), static_cast<rapidjson::SizeType>(wide_.size()));
+    // Narrow values are ASCII here.
+    void Narrow(JsonKey<Ch> key, const std::string& text) {
+        Key(key);
+        if constexpr (std::is_same_v<Ch, char>) {
+            out_.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+        } else {
+            utf16_.assign(text.begin(), text.end());
+            out_.String(utf16_.data(), static_cast<rapidjson::SizeType>(utf16_.size()));
+        }
     }
-    void Number(const char16_t* key, std::uint64_t value) {
-        out_.Key(key);
+    void Number(JsonKey<Ch> key, std::uint64_t value) {
+        Key(key);
         out_.Uint64(value);
     }
-    void Code(const char16_t* key, tagERROR_CODE value) {
-        out_.Key(key);
+    void Code(JsonKey<Ch> key, tagERROR_CODE value) {
+        Key(key);
         out_.Int(value);
     }
-    void Flag(const char16_t* key, bool value) {
-        out_.Key(key);
+    void Flag(JsonKey<Ch> key, bool value) {
+        Key(key);
         out_.Bool(value);
     }
+    void Name(JsonKey<Ch> name) { out_.String(name.text, name.length); }
 
     void File(const cmds::CFileInfo& file) {
         out_.StartObject();
-        Number(u"folder", file.folder);
-        Number(u"id", file.id);
-        Wide(u"file", file.file);
-        Optional(u"ext", file.ext);
-        Number(u"size", file.size);
-        Optional(u"keywords", file.keywords);
-        Optional(u"author", file.author);
-        Optional(u"subject", file.subject);
-        Optional(u"manager", file.manager);
-        Optional(u"company", file.company);
-        Optional(u"comments", file.comments);
-        Optional(u"title", file.title);
-        Optional(u"category", file.category);
-        Optional(u"creator", file.creator);
-        Optional(u"type", file.type);
+        Number(CMDS_BENCH_JSON("folder"), file.folder);
+        Number(CMDS_BENCH_JSON("id"), file.id);
+        Wide(CMDS_BENCH_JSON("file"), file.file);
+        Optional(CMDS_BENCH_JSON("ext"), file.ext);
+        Number(CMDS_BENCH_JSON("size"), file.size);
+        Optional(CMDS_BENCH_JSON("keywords"), file.keywords);
+        Optional(CMDS_BENCH_JSON("author"), file.author);
+        Optional(CMDS_BENCH_JSON("subject"), file.subject);
+        Optional(CMDS_BENCH_JSON("manager"), file.manager);
+        Optional(CMDS_BENCH_JSON("company"), file.company);
+        Optional(CMDS_BENCH_JSON("comments"), file.comments);
+        Optional(CMDS_BENCH_JSON("title"), file.title);
+        Optional(CMDS_BENCH_JSON("category"), file.category);
+        Optional(CMDS_BENCH_JSON("creator"), file.creator);
+        Optional(CMDS_BENCH_JSON("type"), file.type);
         out_.EndObject();
     }
 
     void Reply(const FindReply& reply) {
         out_.StartObject();
-        Code(u"error", reply.error);
-        out_.Key(u"hosts");
+        Code(CMDS_BENCH_JSON("error"), reply.error);
+        Key(CMDS_BENCH_JSON("hosts"));
         out_.StartArray();
         for (const FoundHost& found : reply.hosts) {
             const cmds::CHostInfo& host = found.host;
             out_.StartObject();
-            Number(u"id", host.id);
-            Wide(u"host", host.host);
-            Optional(u"user", host.user);
-            Optional(u"nick", host.nick);
+            Number(CMDS_BENCH_JSON("id"), host.id);
+            Wide(CMDS_BENCH_JSON("host"), host.host);
+            Optional(CMDS_BENCH_JSON("user"), host.user);
+            Optional(CMDS_BENCH_JSON("nick"), host.nick);
             addresses_.clear();
             for (const std::string& address : host.address) {
                 addresses_ += address;
                 addresses_ += ';';
             }
-            Narrow(u"address", addresses_);
-            Number(u"port", host.port);
-            out_.Key(u"files");
+            Narrow(CMDS_BENCH_JSON("address"), addresses_);
+            Number(CMDS_BENCH_JSON("port"), host.port);
+            Key(CMDS_BENCH_JSON("files"));
             out_.StartArray();
             for (const cmds::CFileInfo& file : found.files) {
                 File(file);
@@ -300,9 +383,9 @@ public:
 
     void Request(const ShareRequest& request) {
         out_.StartObject();
-        Number(u"user", request.user);
-        Narrow(u"pwd", request.signature);
-        out_.Key(u"files");
+        Number(CMDS_BENCH_JSON("user"), request.user);
+        Narrow(CMDS_BENCH_JSON("pwd"), request.signature);
+        Key(CMDS_BENCH_JSON("files"));
         out_.StartArray();
         for (const cmds::CFileInfo& file : request.files) {
             File(file);
@@ -313,32 +396,32 @@ public:
 
     void Command(const SmallCommand& c) {
         out_.StartObject();
-        out_.Key(u"cmd");
+        Key(CMDS_BENCH_JSON("cmd"));
         switch (c.kind) {
             case SmallKind::kConnectIn:
-                out_.String(u"CONNECT INPUT");
-                Number(u"user", c.user);
-                Narrow(u"pwd", c.signature);
-                Wide(u"host", c.host);
-                Narrow(u"address", c.address);
-                Number(u"port", c.port);
-                Flag(u"browsable", c.browsable);
-                Flag(u"httpproxy", c.httpproxy);
-                Flag(u"socksproxy", c.socksproxy);
+                Name(CMDS_BENCH_JSON("CONNECT INPUT"));
+                Number(CMDS_BENCH_JSON("user"), c.user);
+                Narrow(CMDS_BENCH_JSON("pwd"), c.signature);
+                Wide(CMDS_BENCH_JSON("host"), c.host);
+                Narrow(CMDS_BENCH_JSON("address"), c.address);
+                Number(CMDS_BENCH_JSON("port"), c.port);
+                Flag(CMDS_BENCH_JSON("browsable"), c.browsable);
+                Flag(CMDS_BENCH_JSON("httpproxy"), c.httpproxy);
+                Flag(CMDS_BENCH_JSON("socksproxy"), c.socksproxy);
                 break;
             case SmallKind::kAliveIn:
-                out_.String(u"ALIVE INPUT");
-                Number(u"user", c.user);
-                Narrow(u"pwd", c.signature);
+                Name(CMDS_BENCH_JSON("ALIVE INPUT"));
+                Number(CMDS_BENCH_JSON("user"), c.user);
+                Narrow(CMDS_BENCH_JSON("pwd"), c.signature);
                 break;
             case SmallKind::kAliveOut:
-                out_.String(u"ALIVE OUTPUT");
-                Code(u"error", c.error);
+                Name(CMDS_BENCH_JSON("ALIVE OUTPUT"));
+                Code(CMDS_BENCH_JSON("error"), c.error);
                 break;
             case SmallKind::kShareDirOut:
-                out_.String(u"SHAREDIR OUTPUT");
-                Code(u"error", c.error);
-                Number(u"folder", c.folder);
+                Name(CMDS_BENCH_JSON("SHAREDIR OUTPUT"));
+                Code(CMDS_BENCH_JSON("error"), c.error);
+                Number(CMDS_BENCH_JSON("folder"), c.folder);
                 break;
         }
         out_.EndObject();
@@ -348,58 +431,45 @@ public:
     void Restart(rapidjson::StringBuffer& buffer) { out_.Reset(buffer); }
 
 private:
-    JsonWriter out_;
-    std::u16string wide_;
+    rapidjson::Writer<rapidjson::StringBuffer, Source, rapidjson::UTF8<>> out_;
+    std::vector<char> utf8_;
+    std::u16string utf16_;
     std::string addresses_;
 };
 
+#undef CMDS_BENCH_JSON
+
+template <typename Write>
+void WithWriter(rapidjson::StringBuffer& buffer, JsonWriting how, Write write) {
+    buffer.Clear();
+    if (how == JsonWriting::kConvertFirst) {
+        JsonOut<rapidjson::UTF8<>> out(buffer);
+        write(out);
+    } else {
+        JsonOut<rapidjson::UTF16<char16_t>> out(buffer);
+        write(out);
+    }
+}
+
 }  // namespace
 
-void WriteJson(rapidjson::StringBuffer& buffer, const FindReply& reply) {
-    buffer.Clear();
-    JsonOut(buffer).Reply(reply);
+void WriteJson(rapidjson::StringBuffer& buffer, const FindReply& reply, JsonWriting how) {
+    WithWriter(buffer, how, [&](auto& out) { out.Reply(reply); });
 }
 
-void WriteJson(rapidjson::StringBuffer& buffer, const ShareRequest& request) {
-    buffer.Clear();
-    JsonOut(buffer).Request(request);
+void WriteJson(rapidjson::StringBuffer& buffer, const ShareRequest& request, JsonWriting how) {
+    WithWriter(buffer, how, [&](auto& out) { out.Request(request); });
 }
 
-void WriteJson(rapidjson::StringBuffer& buffer, const std::vector<SmallCommand>& commands) {
-    buffer.Clear();
-    JsonOut out(buffer);
-    for (const SmallCommand& command : commands) {
-        out.Command(command);
-        buffer.Put('\n');
-        out.Restart(buffer);
-    }
-}
-
-void Utf8To16(const std::string& in, cmds::wstring& out) {
-    out.clear();
-    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
-    const auto* const end = p + in.size();
-    while (p < end) {
-        std::uint32_t cp = *p++;
-        if (cp >= 0xF0 && end - p >= 3) {
-            cp = ((cp & 0x07) << 18) | ((p[0] & 0x3Fu) << 12) | ((p[1] & 0x3Fu) << 6) |
-                 (p[2] & 0x3Fu);
-            p += 3;
-        } else if (cp >= 0xE0 && end - p >= 2) {
-            cp = ((cp & 0x0F) << 12) | ((p[0] & 0x3Fu) << 6) | (p[1] & 0x3Fu);
-            p += 2;
-        } else if (cp >= 0xC0 && end - p >= 1) {
-            cp = ((cp & 0x1F) << 6) | (p[0] & 0x3Fu);
-            p += 1;
+void WriteJson(rapidjson::StringBuffer& buffer, const std::vector<SmallCommand>& commands,
+               JsonWriting how) {
+    WithWriter(buffer, how, [&](auto& out) {
+        for (const SmallCommand& command : commands) {
+            out.Command(command);
+            buffer.Put('\n');
+            out.Restart(buffer);
         }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<unsigned short>(0xD800 | (cp >> 10));
-            out += static_cast<unsigned short>(0xDC00 | (cp & 0x3FF));
-        } else {
-            out += static_cast<unsigned short>(cp);
-        }
-    }
+    });
 }
 
 }  // namespace bench

@@ -15,6 +15,8 @@
 
 namespace bench {
 
+class SmallSink;
+
 // (a) FIND OUTPUT: hosts with the files of each that matched.
 struct FoundHost {
     cmds::CHostInfo host;
@@ -79,21 +81,28 @@ std::string CommandText(const Workload& workload) {
     return out.str();
 }
 
-// The same content as JSON, written with RapidJSON's Writer into `buffer` (cleared first).
-// Small commands are one object each, separated by line feeds.
-void WriteJson(rapidjson::StringBuffer& buffer, const FindReply& reply);
-void WriteJson(rapidjson::StringBuffer& buffer, const ShareRequest& request);
-void WriteJson(rapidjson::StringBuffer& buffer, const std::vector<SmallCommand>& commands);
+// The callbacks that reading each workload's command text makes, made straight from its
+// records: what every row must deliver.
+void Replay(const FindReply& reply, cmds::IFindOut& sink);
+void Replay(const ShareRequest& request, cmds::IShareIn& sink);
+void Replay(const std::vector<SmallCommand>& commands, SmallSink& sink);
+
+// The same content as JSON, written with RapidJSON's Writer into `buffer` (cleared first). The
+// records' 16-bit texts reach the writer either as UTF-8 made by Utf16ToUtf8 (convert.h), written
+// by a UTF-8 to UTF-8 Writer, or as UTF-16 that a UTF-16 to UTF-8 Writer transcodes itself; both
+// write the same bytes. Small commands are one object each, separated by line feeds.
+enum class JsonWriting { kConvertFirst, kWriterTranscodes };
+void WriteJson(rapidjson::StringBuffer& buffer, const FindReply& reply, JsonWriting how);
+void WriteJson(rapidjson::StringBuffer& buffer, const ShareRequest& request, JsonWriting how);
+void WriteJson(rapidjson::StringBuffer& buffer, const std::vector<SmallCommand>& commands,
+               JsonWriting how);
 
 template <typename Workload>
 std::string JsonText(const Workload& workload) {
     rapidjson::StringBuffer buffer;
-    WriteJson(buffer, workload);
+    WriteJson(buffer, workload, JsonWriting::kConvertFirst);
     return std::string(buffer.GetString(), buffer.GetSize());
 }
-
-// UTF-8 to 16-bit units for the rows whose JSON library hands out UTF-8.
-void Utf8To16(const std::string& in, cmds::wstring& out);
 
 }  // namespace bench
 

@@ -7,7 +7,8 @@ set -euo pipefail
 # MinGW-w64 cross compiler, Wine and GoogleTest's sources.
 packages=(cmake ninja-build g++ clang libclang-rt-dev clang-format clang-tidy libgtest-dev
     libssl-dev pkg-config libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr
-    libasio-dev doxygen dpkg-dev file lintian g++-mingw-w64-x86-64-posix wine64 googletest)
+    libasio-dev doxygen dpkg-dev file lintian g++-mingw-w64-x86-64-posix wine64 googletest
+    libsimdjson-dev python3-matplotlib)
 
 missing=()
 for package in "${packages[@]}"; do
