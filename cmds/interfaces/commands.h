@@ -37,17 +37,15 @@ namespace cmds {
 
 /// A command kind by its fixed id.
 enum eCommand : std::int32_t {
-#define CMDS_COMMAND_ID(id, Name, verb, direction) eCommand##Name = id,
+#define CMDS_COMMAND_ID(id, Name, verb, direction) eCommand##Name = (id),
     CMDS_COMMAND_TABLE(CMDS_COMMAND_ID)
 #undef CMDS_COMMAND_ID
 };
 
 /// How many commands there are; ids run from 0 to kCommandCount - 1.
-inline constexpr int kCommandCount = 0
-#define CMDS_COMMAND_COUNT(id, Name, verb, direction) +1
-    CMDS_COMMAND_TABLE(CMDS_COMMAND_COUNT)
-#undef CMDS_COMMAND_COUNT
-    ;
+#define CMDS_COMMAND_ONE(id, Name, verb, direction) +1  // NOLINT(bugprone-macro-parentheses)
+inline constexpr int kCommandCount = 0 CMDS_COMMAND_TABLE(CMDS_COMMAND_ONE);
+#undef CMDS_COMMAND_ONE
 
 /// The header of a command kind.
 struct CCommandInfo {

@@ -22,15 +22,17 @@ enum CharClass : std::uint8_t { kLetter = 1, kDigit = 2, kBlank = 4 };
 
 inline constexpr std::array<std::uint8_t, 256> kCharClasses = [] {
     std::array<std::uint8_t, 256> classes{};
-    for (int c = 'a'; c <= 'z'; ++c) {
-        classes[static_cast<std::size_t>(c)] = kLetter;
-        classes[static_cast<std::size_t>(c - 'a' + 'A')] = kLetter;
+    for (std::size_t c = 'a'; c <= 'z'; ++c) {
+        classes[c] = kLetter;
     }
-    for (int c = '0'; c <= '9'; ++c) {
-        classes[static_cast<std::size_t>(c)] = kDigit;
+    for (std::size_t c = 'A'; c <= 'Z'; ++c) {
+        classes[c] = kLetter;
     }
-    for (char c : {' ', '\t', '\n', '\r'}) {
-        classes[static_cast<std::size_t>(c)] = kBlank;
+    for (std::size_t c = '0'; c <= '9'; ++c) {
+        classes[c] = kDigit;
+    }
+    for (const unsigned char c : {' ', '\t', '\n', '\r'}) {
+        classes[c] = kBlank;
     }
     return classes;
 }();
@@ -76,7 +78,7 @@ public:
 
     static constexpr std::size_t kMaxLength = sizeof(Entry::text) - 1;
 
-    WordIndex() {
+    WordIndex() noexcept {
         for (int token = 1; token < kKeywordCount; ++token) {
             Add(kKeywordTexts[token], static_cast<tokens::TOKEN>(token), 0);
         }

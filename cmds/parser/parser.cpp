@@ -160,7 +160,14 @@ TOKEN Reader::ReadTagList(TagList& tags) {
         const std::string notATag =
             isKeyword ? std::string() : "expected a tag; read " + lexer_.DescribeToken();
         tag_ = isKeyword ? key : tokens::NO_TOKEN;
+        // Without its ':' a key that this list does not take is the fault, not what follows it.
         if (Next() != tokens::COLON) {
+            if (!isKeyword) {
+                Fail(kSyntaxErrorCode, keyAt, notATag);
+            }
+            if (tags.Find(key) == nullptr) {
+                Fail(kSyntaxErrorCode, keyAt, TokenText(key) + " is not a tag of " + Owner(tags));
+            }
             Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
                  "expected ':' after " + TokenText(key) + "; read " + lexer_.DescribeToken());
         }

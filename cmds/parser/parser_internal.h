@@ -51,11 +51,11 @@ public:
     constexpr TagTable(const char* where, const TagDecl (&decls)[N]) : where_(where) {
         static_assert(N <= kMaxTags);
         for (auto& slot : slotOf_) {
-            slot = -1;
+            slot = kNoSlot;
         }
         for (const TagDecl& decl : decls) {
             slotOf_[static_cast<std::size_t>(decl.tag - kFirstToken)] =
-                static_cast<std::int8_t>(size_);
+                static_cast<std::uint8_t>(size_);
             tags_[static_cast<std::size_t>(size_)] = decl.tag;
             kinds_[static_cast<std::size_t>(size_)] = decl.kind;
             ++size_;
@@ -67,7 +67,8 @@ public:
         if (tag < kFirstToken || tag > kLastToken) {
             return -1;
         }
-        return slotOf_[static_cast<std::size_t>(tag - kFirstToken)];
+        const std::uint8_t slot = slotOf_[static_cast<std::size_t>(tag - kFirstToken)];
+        return slot == kNoSlot ? -1 : slot;
     }
     tokens::TOKEN Kind(int slot) const { return kinds_[static_cast<std::size_t>(slot)]; }
     int Size() const { return size_; }
@@ -79,7 +80,9 @@ private:
     static constexpr int kLastToken = tokens::SCOPE_VALUE;
 
     const char* where_;
-    std::array<std::int8_t, kLastToken - kFirstToken + 1> slotOf_{};
+    static constexpr std::uint8_t kNoSlot = 0xFF;
+
+    std::array<std::uint8_t, kLastToken - kFirstToken + 1> slotOf_{};
     std::array<tokens::TOKEN, kMaxTags> tags_{};
     std::array<tokens::TOKEN, kMaxTags> kinds_{};
     int size_ = 0;
