@@ -92,6 +92,7 @@ struct Coroutine::Context {
 
     // makecontext passes int arguments only, so the context's address comes in two halves.
     static void Entry(unsigned high, unsigned low) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): makecontext leaves no other way.
         auto* context = reinterpret_cast<Context*>(static_cast<std::uintptr_t>(high) << 32 |
                                                    static_cast<std::uintptr_t>(low));
 #if defined(CMDS_ASAN_FIBERS)
