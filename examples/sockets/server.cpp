@@ -70,7 +70,7 @@ class Connection final : public std::enable_shared_from_this<Connection>,
     static constexpr std::size_t kSmallRead = 512;
     static constexpr int kTrickleReads = 4;
     static constexpr int kGatherBytes = 4096;
-    static constexpr std::chrono::milliseconds kGatherTime{20};
+    static constexpr std::chrono::milliseconds kGatherTime{50};
 
 public:
     Connection(tcp::socket socket, Catalogue& catalogue, ServerTotals& totals,
@@ -125,9 +125,9 @@ private:
             return;
         }
         SetLowWater(kGatherBytes);
-        if (!gathering_) {
-            gathering_ = true;
-            TakeWhatCame();
+        if (!gatherTimed_) {
+            gatherTimed_ = true;
+            LowerMarkLater();
         }
         socket_.async_wait(
             tcp::socket::wait_read, [self = shared_from_this()](const asio::error_code& error) {
@@ -148,19 +148,15 @@ private:
 
     bool Trickling() const { return smallReads_ >= kTrickleReads; }
 
-    // Every kGatherTime while the peer trickles, the socket reports readable whatever has come.
-    void TakeWhatCame() {
+    // After kGatherTime the socket reports readable whatever has come, so that the last bytes of
+    // a request never wait for more. The next read raises the mark again.
+    void LowerMarkLater() {
         gather_.expires_after(kGatherTime);
         gather_.async_wait([self = shared_from_this()](const asio::error_code& error) {
-            if (error) {
-                return;
+            if (!error) {
+                self->gatherTimed_ = false;
+                self->SetLowWater(1);
             }
-            if (!self->Trickling()) {
-                self->gathering_ = false;
-                return;
-            }
-            self->SetLowWater(1);
-            self->TakeWhatCame();
         });
     }
 
@@ -277,10 +273,10 @@ private:
     std::unique_ptr<cmds::CPushReader> reader_ = std::make_unique<cmds::CPushReader>(*this);
     std::unique_ptr<PendingRequest> request_;  // the request being read
     CommandEnds ends_;
-    bool skipping_ = false;   // the rest of a failed request is being skipped
-    int smallReads_ = 0;      // in the middle of a request, since the last sign of no trickle
-    int lowWater_ = 1;        // the bytes the socket waits for before it reports readable
-    bool gathering_ = false;  // gather_ runs
+    bool skipping_ = false;     // the rest of a failed request is being skipped
+    int smallReads_ = 0;        // in the middle of a request, since the last sign of no trickle
+    int lowWater_ = 1;          // the bytes the socket waits for before it reports readable
+    bool gatherTimed_ = false;  // gather_ will lower the mark
     cmds::CStrStmGenerator replies_;
     std::string sending_;
     std::array<char, 16384> received_{};
