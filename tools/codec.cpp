@@ -52,8 +52,6 @@ const std::vector<std::string> kMatchWords = Words(cmds::GetMType, cmds::kMTypeC
 const std::vector<std::string> kExactWords = Words(cmds::GetPType, cmds::kPTypeCount);
 const std::vector<std::string> kScopeWords = Words(cmds::GetScopeType, cmds::kScopeTypeCount);
 
-}  // namespace
-
 // Hands on each call as one JSON object as soon as the parser makes it, so that a command of any
 // size passes through without being held.
 class CallEmitter {
@@ -77,6 +75,8 @@ protected:
 private:
     std::function<void(const Json&)> onCall_;
 };
+
+}  // namespace
 
 // Records every callback of every command's interface. A command added to the table with
 // callbacks of its own leaves this class abstract, and the tool unbuilt, until they are recorded.

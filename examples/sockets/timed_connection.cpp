@@ -111,6 +111,7 @@ bool TimedConnection::ServerCloses() {
 }
 
 void TimedConnection::OnCommand(const cmds::CCommandHeader& header, cmds::CSinkChoice& choice) {
+    // A request from the server gets no sink, which fails the read.
     replies_.emplace_back(header.command, Reply());
     UseReply(replies_.back().second, header.command, choice);
 }
