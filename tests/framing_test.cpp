@@ -83,22 +83,28 @@ Calls Push(const std::vector<std::string_view>& pieces) {
 TEST(PushReader, ReadsConsecutiveCommandsOfEveryKindAsTheBlockingParserDoesInAnySplit) {
     const std::vector<std::string> script = EveryCommandScript();
     const std::vector<std::string> good(script.begin(), script.end() - kBrokenCommands);
-    for (std::size_t broken = good.size(); broken <= script.size(); ++broken) {
+    std::string goodStream;
+    for (const std::string& text : good) {
+        goodStream += text;
+    }
+    // The good commands alone, then followed by each broken one, split within it.
+    for (std::size_t broken = script.size(); broken >= good.size(); --broken) {
         std::vector<std::string> texts = good;
+        std::string stream = goodStream;
         if (broken < script.size()) {
             texts.push_back(script[broken]);
+            stream += script[broken];
         }
         const Calls expected = ReadInSequence(texts);
-        std::string stream;
-        for (const std::string& text : texts) {
-            stream += text;
-        }
         const std::string_view whole(stream);
-        std::vector<std::string_view> bytes;
-        for (std::size_t split = 0; split <= stream.size(); ++split) {
+        const std::size_t firstSplit = broken < script.size() ? goodStream.size() : 0;
+        for (std::size_t split = firstSplit; split <= stream.size(); ++split) {
             ASSERT_EQ(Push({whole.substr(0, split), whole.substr(split)}), expected)
                 << "split at " << split << " of " << Show(stream);
-            bytes.push_back(whole.substr(split, 1));
+        }
+        std::vector<std::string_view> bytes;
+        for (std::size_t at = 0; at <= stream.size(); ++at) {
+            bytes.push_back(whole.substr(at, 1));
         }
         EXPECT_EQ(Push(bytes), expected) << "byte by byte: " << Show(stream);
     }
