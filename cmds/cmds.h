@@ -5,7 +5,7 @@
 
 #include "cmds/export.h"
 #include "cmds/framing/diagnostics.h"
-#include "cmds/framing/framer.h"
+#include "cmds/framing/header.h"
 #include "cmds/generator/generator.h"
 #include "cmds/interfaces/callbacks.h"
 #include "cmds/interfaces/commands.h"

@@ -1,7 +1,9 @@
-// The framer, the header peek and the diagnostics: however the bytes arrive, the framed commands
-// read exactly as the blocking parser reads the same text.
+// What event-loop hosts use: the push reader reads a stream of commands of every kind, however
+// the bytes arrive, exactly as the blocking parser reads the same text; the header peek and the
+// diagnostics.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -16,123 +18,96 @@ namespace {
 using namespace testing_support;
 using tokens::TOKEN;
 
-using Reader = Calls (*)(cmds::CLexerStream&);
-
-// The reader of the next command of a source, for each command kind.
-Reader ReaderOf(const cmds::CCommandHeader& header) {
-    const cmds::CCommandInfo* command = cmds::FindCommand(header.verb, header.direction);
-    return cmds::VisitCommand(command->id, [](auto kind) -> Reader {
-        using Sink = Recording<typename decltype(kind)::Sink>;
-        return [](cmds::CLexerStream& source) { return ParseFrom<Sink>(source); };
-    });
-}
-
-// Every command that the framer hands out after the pieces; none may be left over.
-std::vector<std::string> Frame(const std::vector<std::string_view>& pieces) {
-    cmds::CCommandFramer framer;
-    std::vector<std::string> framed;
-    std::string command;
-    for (std::string_view piece : pieces) {
-        framer.Append(piece);
-        while (framer.Next(command) == cmds::eFrameCommand) {
-            framed.push_back(command);
-        }
-    }
-    EXPECT_EQ(framer.Pending(), "");
-    return framed;
-}
-
-TEST(Framer, CommandsSplitAtEveryPositionReadAsTheBlockingParserReadsThem) {
-    const std::vector<std::string> texts = EveryCommandScript();
+// The calls of consecutive commands, each framed by its name and "end", up to the first error
+// and the bytes read when it came.
+Calls ReadInSequence(const std::vector<std::string>& texts) {
     std::string stream;
-    std::vector<cmds::CCommandHeader> headers(texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        stream += texts[i];
-        ASSERT_TRUE(cmds::PeekHeader(texts[i], headers[i])) << texts[i];
+    for (const std::string& text : texts) {
+        stream += text;
     }
-    // A blocking parser reads the commands in sequence from one source, the last few (which
-    // are broken and leave it in the middle of a command) each from a source of its own. The
-    // framed commands, identical texts, read identically, so their reading is checked once.
     cmds::CStrLexerStream source(stream);
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        const auto read = ReaderOf(headers[i]);
-        const Calls fromText = ReadFromEverySource(texts[i], read);
-        EXPECT_EQ(i + kBrokenCommands < texts.size() ? read(source) : fromText, fromText)
-            << texts[i];
+    cmds::CParser parser(source);
+    Calls calls;
+    for (const std::string& text : texts) {
+        cmds::CCommandHeader header;
+        EXPECT_TRUE(cmds::PeekHeader(text, header)) << text;
+        calls.push_back(cmds::kCommands[header.command].name);
+        try {
+            cmds::VisitCommand(header.command, [&](auto kind) {
+                Recording<typename decltype(kind)::Sink> sink(calls);
+                parser.Parse(sink);
+            });
+        } catch (const cmds::CCmdError& error) {
+            // A source that met its end tells no position: it read everything.
+            const int read = source.GetPos();
+            calls.push_back(cmds::DescribeError(error) + " after " +
+                            std::to_string(read < 0 ? stream.size() : std::size_t(read)));
+            break;
+        }
+        calls.push_back("end");
     }
-    const std::string_view whole(stream);
-    std::vector<std::string_view> bytes;
-    for (std::size_t split = 0; split <= stream.size(); ++split) {
-        ASSERT_EQ(Frame({whole.substr(0, split), whole.substr(split)}), texts) << split;
-        bytes.push_back(whole.substr(split, 1));
-    }
-    EXPECT_EQ(Frame(bytes), texts);
+    return calls;
 }
 
-// Each Next outcome after each piece: the command, "..." for incomplete, "too large".
-std::vector<std::string> Outcomes(std::size_t max, const std::vector<std::string>& pieces) {
-    cmds::CCommandFramer framer(max);
-    std::vector<std::string> outcomes;
-    std::string command;
-    for (const std::string& piece : pieces) {
-        if (piece == "<clear>") {
-            framer.Clear();
-            continue;
+// The same record of one push reader fed `pieces`, choosing each command's sink by its header.
+Calls Push(const std::vector<std::string_view>& pieces) {
+    struct Handler final : cmds::CPushReader::IHandler {
+        explicit Handler(Calls& calls) : calls(calls) {}
+        void OnCommand(const cmds::CCommandHeader& header, cmds::CSinkChoice& choice) override {
+            calls.push_back(cmds::kCommands[header.command].name);
+            cmds::VisitCommand(header.command, [&](auto kind) {
+                auto recording = std::make_shared<Recording<typename decltype(kind)::Sink>>(calls);
+                choice.Use(*recording);
+                sink = recording;
+            });
         }
-        framer.Append(piece);
-        for (cmds::eFrameStatus status = cmds::eFrameCommand; status == cmds::eFrameCommand;) {
-            status = framer.Next(command);
-            outcomes.push_back(status == cmds::eFrameCommand    ? command
-                               : status == cmds::eFrameTooLarge ? "too large"
-                                                                : "...");
-        }
-    }
-    return outcomes;
-}
+        void OnCommandEnd(const cmds::CCommandHeader&) override { calls.push_back("end"); }
 
-TEST(Framer, HoldsTheSizeLimit) {
-    const std::string mib(cmds::CCommandFramer::kDefaultMaxCommandSize - 1, 'a');
-    const struct {
-        std::size_t max;
-        std::vector<std::string> pieces;
-        std::vector<std::string> outcomes;
-    } cases[] = {
-        {16, {"ALIVE OUTPUT er;"}, {"ALIVE OUTPUT er;", "..."}},
-        {16, {"ALIVE OUTPUT err;"}, {"too large"}},
-        {16, {"ALIVE OUTPUT err", "r", ";"}, {"...", "too large", "too large"}},
-        {16, {"x;'a;b;c;d;e;f;g;h;'"}, {"x;", "too large"}},
-        {16, {"ALIVE OUTPUT er;ALIVE OUTPUT er;"}, {"ALIVE OUTPUT er;", "ALIVE OUTPUT er;", "..."}},
-        {16, {"ALIVE OUTPUT err;", "<clear>", "b;"}, {"too large", "b;", "..."}},
-        {cmds::CCommandFramer::kDefaultMaxCommandSize, {mib + ";"}, {mib + ";", "..."}},
-        {cmds::CCommandFramer::kDefaultMaxCommandSize, {mib + "a;"}, {"too large"}},
+        Calls& calls;
+        std::shared_ptr<void> sink;
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(Outcomes(c.max, c.pieces), c.outcomes) << c.pieces.front().substr(0, 40);
+    Calls calls;
+    Handler handler(calls);
+    cmds::CPushReader reader(handler);
+    try {
+        for (const std::string_view piece : pieces) {
+            reader.Feed(piece);
+        }
+        reader.Finish();
+    } catch (const cmds::CCmdError& error) {
+        calls.push_back(cmds::DescribeError(error) + " after " + std::to_string(reader.Consumed()));
     }
-    cmds::CCommandFramer framer(4);
-    framer.Append("abcde");
-    std::string command;
-    ASSERT_EQ(framer.Next(command), cmds::eFrameTooLarge);
-    framer.Append(";");
-    EXPECT_EQ(framer.Pending(), "abcde");
+    return calls;
 }
 
-TEST(Framer, TakesLinearTimeWhenFedByteByByte) {
-    // Rescanning or moving the buffer per byte would take hours here, not milliseconds.
-    std::string stream;
-    for (int i = 0; i < 100000; ++i) {
-        stream += "ALIVE;";
+TEST(PushReader, ReadsConsecutiveCommandsOfEveryKindAsTheBlockingParserDoesInAnySplit) {
+    const std::vector<std::string> script = EveryCommandScript();
+    const std::vector<std::string> good(script.begin(), script.end() - kBrokenCommands);
+    std::string goodStream;
+    for (const std::string& text : good) {
+        goodStream += text;
     }
-    stream += "'" + std::string(std::size_t{1} << 20, ';') + "';";
-    cmds::CCommandFramer framer(std::size_t{2} << 20);
-    std::string command;
-    std::size_t commands = 0;
-    for (const char byte : stream) {
-        framer.Append(std::string_view(&byte, 1));
-        commands += framer.Next(command) == cmds::eFrameCommand;
+    // The good commands alone, then followed by each broken one, split within it.
+    for (std::size_t broken = script.size(); broken >= good.size(); --broken) {
+        std::vector<std::string> texts = good;
+        std::string stream = goodStream;
+        if (broken < script.size()) {
+            texts.push_back(script[broken]);
+            stream += script[broken];
+        }
+        const Calls expected = ReadInSequence(texts);
+        const std::string_view whole(stream);
+        const std::size_t firstSplit = broken < script.size() ? goodStream.size() : 0;
+        for (std::size_t split = firstSplit; split <= stream.size(); ++split) {
+            ASSERT_EQ(Push({whole.substr(0, split), whole.substr(split)}), expected)
+                << "split at " << split << " of " << Show(stream);
+        }
+        std::vector<std::string_view> bytes;
+        for (std::size_t at = 0; at <= stream.size(); ++at) {
+            bytes.push_back(whole.substr(at, 1));
+        }
+        EXPECT_EQ(Push(bytes), expected) << "byte by byte: " << Show(stream);
     }
-    EXPECT_EQ(commands, 100001u);
-    EXPECT_EQ(command.size(), (std::size_t{1} << 20) + 3);
 }
 
 TEST(PeekHeader, ReadsTheFirstTwoWordsAsTheLexerDoes) {

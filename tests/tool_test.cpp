@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -17,12 +18,24 @@ namespace {
 
 using cmds_tool::Json;
 
-std::vector<std::string> DecodeLines(const std::string& text) {
+// The JSON lines of `text`; with `failure` null, it must read without one.
+std::vector<std::string> DecodeLines(const std::string& text,
+                                     std::optional<cmds_tool::Failure>* failure = nullptr) {
     std::istringstream in(text);
+    std::ostringstream out;
+    cmds_tool::Decoded decoded = cmds_tool::DecodeStream(in, &out, nullptr);
+    if (failure != nullptr) {
+        *failure = std::move(decoded.failure);
+    } else {
+        EXPECT_FALSE(decoded.failure)
+            << (decoded.failure ? cmds_tool::FormatFailure(*decoded.failure, "text") : "");
+    }
     std::vector<std::string> lines;
-    const auto failure = cmds_tool::DecodeStream(
-        in, [&lines](const Json& command) { lines.push_back(command.dump()); }, nullptr);
-    EXPECT_FALSE(failure) << (failure ? cmds_tool::FormatFailure(*failure, "text") : "");
+    std::istringstream written(out.str());
+    for (std::string line; std::getline(written, line);) {
+        lines.push_back(line);
+    }
+    EXPECT_GE(lines.size(), decoded.commands);
     return lines;
 }
 
@@ -102,13 +115,12 @@ TEST(Tool, CheckPointsAtTheTokenAtFaultAndSaysWhy) {
         {"~HELLO;", "lexical error", "'~' starts no token", 0, 1, 1},
         {good + "\nALIVE INPUT user:1,pwd:\"a;b", "lexical error", "", 48, 3, 24},
         {good + "\r\n\tALIVE OUTPUT error:0", "syntax error", "", 47, 3, 22},
-        {good + "\n ALIVE OUTPUT '" + std::string(std::size_t{1} << 20, ';'), "command too large",
-         "1048576 bytes", 26, 3, 2},
+        {good + "\n ALIVE OUTPUT '" + std::string((std::size_t{1} << 20) + 1, ';'), "lexical error",
+         "a value longer than the limit of 1048576 bytes", 39, 3, 15},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.text);
-        const auto failure = cmds_tool::DecodeStream(
-            in, [](const Json&) {}, nullptr);
+        const auto failure = cmds_tool::DecodeStream(in, nullptr, nullptr).failure;
         ASSERT_TRUE(failure) << c.text.substr(0, 80);
         EXPECT_EQ(std::tie(failure->offset, failure->line, failure->column),
                   std::tie(c.offset, c.line, c.column))
@@ -117,11 +129,50 @@ TEST(Tool, CheckPointsAtTheTokenAtFaultAndSaysWhy) {
         EXPECT_NE(failure->reason.find(c.why), std::string::npos) << failure->reason;
     }
     std::istringstream in(cases[3].text);
-    EXPECT_EQ(cmds_tool::FormatFailure(*cmds_tool::DecodeStream(
-                                           in, [](const Json&) {}, nullptr),
-                                       "in.txt"),
-              "in.txt:4:3: syntax error: no command starts this way; a command starts with its "
-              "verb, then INPUT or OUTPUT\n  HELLO WORLD;\n  ^\n");
+    EXPECT_EQ(
+        cmds_tool::FormatFailure(*cmds_tool::DecodeStream(in, nullptr, nullptr).failure, "in.txt"),
+        "in.txt:4:3: syntax error: no command starts this way; a command starts with its "
+        "verb, then INPUT or OUTPUT\n  HELLO WORLD;\n  ^\n");
+}
+
+// A search reply of 1,000 hosts of 20 files each: 1.6 MB of text, more of JSON.
+std::string LargeFindOutput() {
+    cmds::CStrStmGenerator out;
+    out.GenerateFindOutBegin(tagERROR_CODE{});
+    cmds::CFileInfo file;
+    file.file = cmds::wstring(40, 'f');
+    for (std::uint64_t host = 0; host < 1000; ++host) {
+        out.GenerateHostBegin(host, cmds::wstring(20, 'h'), {}, {}, "192.0.2.1:80;", 80);
+        for (file.id = 0; file.id < 20; ++file.id) {
+            out.GenerateFile(file, true);
+        }
+        out.GenerateHostEnd();
+    }
+    out.GenerateFindOutEnd();
+    return out.str();
+}
+
+TEST(Tool, DecodeWritesACommandOfAnySizeAsItGoes) {
+    const std::string find = LargeFindOutput();
+    ASSERT_GT(find.size(), std::size_t{1} << 20);
+    cmds::CStrLexerStream source(find);
+    cmds::CParser parser(source);
+    const std::string whole = cmds_tool::ReadCommand(parser, cmds::eCommandFindOut).dump();
+    ASSERT_GT(whole.size(), cmds_tool::kHeldJsonBytes);
+    const std::string alive = "ALIVE OUTPUT error:0;";
+    EXPECT_EQ(DecodeLines(find + alive + find),
+              (std::vector<std::string>{whole, DecodeLines(alive).at(0), whole}));
+
+    // Once part of a failing command is written, its line ends where it failed.
+    std::optional<cmds_tool::Failure> failure;
+    const std::string broken = alive + find.substr(0, find.size() - 1) + "~;";
+    const std::vector<std::string> lines = DecodeLines(broken, &failure);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(whole.rfind(lines[1], 0), 0u);
+    EXPECT_GE(lines[1].size(), cmds_tool::kHeldJsonBytes);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->offset, broken.size() - 2);
+    EXPECT_EQ(failure->excerpt.substr(failure->excerpt.size() - 2), "~;");
 }
 
 TEST(Tool, EncodeNamesTheLineAndTheFault) {

@@ -52,18 +52,19 @@ const std::vector<std::string> kMatchWords = Words(cmds::GetMType, cmds::kMTypeC
 const std::vector<std::string> kExactWords = Words(cmds::GetPType, cmds::kPTypeCount);
 const std::vector<std::string> kScopeWords = Words(cmds::GetScopeType, cmds::kScopeTypeCount);
 
-// Appends the calls of one command, in call order, to a list that outlives a failed read.
-class JsonCalls {
+// Hands on each call as one JSON object as soon as the parser makes it, so that a command of any
+// size passes through without being held.
+class CallEmitter {
 public:
-    explicit JsonCalls(Json& calls) : calls_(calls) {}
+    explicit CallEmitter(std::function<void(const Json&)> onCall) : onCall_(std::move(onCall)) {}
 
 protected:
-    Json& Add(const char* name) {
+    static Json Call(const char* name) {
         Json call = Json::object();
         call["call"] = name;
-        calls_.push_back(std::move(call));
-        return calls_.back();
+        return call;
     }
+    void Emit(const Json& call) { onCall_(call); }
     // Optional texts of records appear only when they are not empty.
     static void AddText(Json& call, const char* key, const cmds::wstring& text) {
         if (!text.empty()) {
@@ -72,27 +73,31 @@ protected:
     }
 
 private:
-    Json& calls_;
+    std::function<void(const Json&)> onCall_;
 };
+
+}  // namespace
 
 // Records every callback of every command's interface. A command added to the table with
 // callbacks of its own leaves this class abstract, and the tool unbuilt, until they are recorded.
 #define CMDS_TOOL_SINK_BASE(id, Name, verb, direction) , public cmds::I##Name
-class JsonSink final : public JsonCalls CMDS_COMMAND_TABLE(CMDS_TOOL_SINK_BASE) {
+struct CallSink::Impl final : CallEmitter CMDS_COMMAND_TABLE(CMDS_TOOL_SINK_BASE) {
 #undef CMDS_TOOL_SINK_BASE
-public:
-    using JsonCalls::JsonCalls;
+    using CallEmitter::CallEmitter;
 
     void OnUser(std::uint64_t user, const std::string& pwd) override {
-        Json& call = Add("OnUser");
+        Json call = Call("OnUser");
         call["user"] = user;
         call["pwd"] = NarrowToJson(pwd);
+        Emit(call);
     }
     void OnError(tagERROR_CODE error) override {
-        Add("OnError")["error"] = static_cast<std::int32_t>(error);
+        Json call = Call("OnError");
+        call["error"] = static_cast<std::int32_t>(error);
+        Emit(call);
     }
     void OnFile(cmds::FILE_TYPE_ENUM kind, CFileInfo& record) override {
-        Json& call = Add("OnFile");
+        Json call = Call("OnFile");
         call["kind"] = kFileKinds.at(kind - 1);
         call["folder"] = record.folder;
         call["id"] = record.id;
@@ -103,9 +108,10 @@ public:
                 AddText(call, key, record.*text);
             }
         }
+        Emit(call);
     }
     void OnHost(bool online, const cmds::CHostInfo& host) override {
-        Json& call = Add("OnHost");
+        Json call = Call("OnHost");
         call["online"] = online;
         call["id"] = host.id;
         AddText(call, "host", host.host);
@@ -118,75 +124,110 @@ public:
             }
         }
         call["port"] = host.port;
+        Emit(call);
     }
     void OnConnectInHost(unsigned short port, const std::string& address,
                          const cmds::wstring& host) override {
-        Json& call = Add("OnConnectInHost");
+        Json call = Call("OnConnectInHost");
         call["port"] = port;
         call["address"] = NarrowToJson(address);
         call["host"] = WideToJson(host);
+        Emit(call);
     }
     void OnConnectInFlags(bool browsable, bool httpproxy, bool socksproxy) override {
-        Json& call = Add("OnConnectInFlags");
+        Json call = Call("OnConnectInFlags");
         call["browsable"] = browsable;
         call["httpproxy"] = httpproxy;
         call["socksproxy"] = socksproxy;
+        Emit(call);
     }
     void OnConnectOut(std::uint64_t file) override {
-        Add("OnConnectOut")["file"] = file;
+        EmitOne("OnConnectOut", "file", file);
     }
     void OnShareOutFile(tagERROR_CODE error, std::uint32_t id, std::uint64_t folder) override {
-        Json& call = Add("OnShareOutFile");
+        Json call = Call("OnShareOutFile");
         call["error"] = static_cast<std::int32_t>(error);
         call["id"] = id;
         call["folder"] = folder;
+        Emit(call);
     }
     void OnUnShareIn(std::uint64_t folder) override {
-        Add("OnUnShareIn")["folder"] = folder;
+        EmitOne("OnUnShareIn", "folder", folder);
     }
     void OnShareDirIn(std::uint64_t folder) override {
-        Add("OnShareDirIn")["folder"] = folder;
+        EmitOne("OnShareDirIn", "folder", folder);
     }
     void OnShareDirOut(std::uint64_t folder) override {
-        Add("OnShareDirOut")["folder"] = folder;
+        EmitOne("OnShareDirOut", "folder", folder);
     }
     void OnSubDir(cmds::CSubDirInfo& entry) override {
-        Json& call = Add("OnSubDir");
+        Json call = Call("OnSubDir");
         call["folder"] = entry.folder;
         call["id"] = entry.id;
         call["file"] = WideToJson(entry.file);
         call["protected"] = entry.isProtected;
+        Emit(call);
     }
     void OnDirectoryBegin(const cmds::wstring& folder, std::uint64_t id) override {
-        Json& call = Add("OnDirectoryBegin");
+        Json call = Call("OnDirectoryBegin");
         call["folder"] = WideToJson(folder);
         call["id"] = id;
+        Emit(call);
     }
     void OnKeywords(const cmds::wstring& keywords) override {
-        Add("OnKeywords")["keywords"] = WideToJson(keywords);
+        EmitOne("OnKeywords", "keywords", WideToJson(keywords));
     }
     void OnMax(std::uint32_t max) override {
-        Add("OnMax")["max"] = max;
+        EmitOne("OnMax", "max", max);
     }
     void OnScope(cmds::eScope scope) override {
-        Add("OnScope")["scope"] = kScopeWords.at(scope);
+        EmitOne("OnScope", "scope", kScopeWords.at(scope));
     }
     void OnMatch(cmds::eMatch match) override {
-        Add("OnMatch")["match"] = kMatchWords.at(match);
+        EmitOne("OnMatch", "match", kMatchWords.at(match));
     }
     void OnExact(cmds::eExact exact) override {
-        Add("OnExact")["exact"] = kExactWords.at(exact);
+        EmitOne("OnExact", "exact", kExactWords.at(exact));
     }
     void OnCase(bool isCase) override {
-        Add("OnCase")["case"] = isCase;
+        EmitOne("OnCase", "case", isCase);
     }
     void OnRank(bool rank) override {
-        Add("OnRank")["rank"] = rank;
+        EmitOne("OnRank", "rank", rank);
     }
     void OnFreetext(bool freetext) override {
-        Add("OnFreetext")["freetext"] = freetext;
+        EmitOne("OnFreetext", "freetext", freetext);
+    }
+
+private:
+    template <typename Value>
+    void EmitOne(const char* name, const char* key, const Value& value) {
+        Json call = Call(name);
+        call[key] = value;
+        Emit(call);
     }
 };
+
+CallSink::CallSink(std::function<void(const Json&)> onCall)
+    : impl_(std::make_unique<Impl>(std::move(onCall))) {}
+
+CallSink::~CallSink() = default;
+
+void CallSink::Use(cmds::eCommand command, cmds::CSinkChoice& choice) {
+    cmds::VisitCommand(command, [&](auto kind) {
+        using Sink = typename decltype(kind)::Sink;
+        choice.Use(static_cast<Sink&>(*impl_));
+    });
+}
+
+void CallSink::Read(cmds::CParser& parser, cmds::eCommand command) {
+    cmds::VisitCommand(command, [&](auto kind) {
+        using Sink = typename decltype(kind)::Sink;
+        parser.Parse(static_cast<Sink&>(*impl_));
+    });
+}
+
+namespace {
 
 // The fields that each call may have.
 const std::map<std::string_view, std::vector<std::string_view>> kCallFields = {
@@ -595,30 +636,9 @@ std::string TextField(const Json& command, const char* key) {
     return value->get<std::string>();
 }
 
-// What went wrong, without the place, which the caller counts from the start of its input.
-std::string Reason(const cmds::CCmdError& error) {
-    const std::string text = cmds::DescribeError(error);
-    return error.Located() ? text.substr(text.find(": ") + 2) : text;
-}
-
 }  // namespace
 
-CommandFault::CommandFault(const cmds::CCmdError& error, std::size_t textSize,
-                           const std::string& reason)
-    : std::runtime_error(reason),
-      offset(error.Located() ? std::min(error.Position().offset, textSize) : textSize) {}
-
-void ReadCalls(cmds::CParser& parser, cmds::eCommand id, Json& calls) {
-    JsonSink sink(calls);
-    cmds::VisitCommand(id, [&](auto kind) {
-        using Sink = typename decltype(kind)::Sink;
-        parser.Parse(static_cast<Sink&>(sink));
-    });
-}
-
-Json ReadCommand(cmds::CParser& parser, cmds::eCommand id) {
-    Json calls = Json::array();
-    ReadCalls(parser, id, calls);
+Json CommandObject(cmds::eCommand id, Json calls) {
     const cmds::CCommandInfo& info = cmds::kCommands[id];
     Json command = Json::object();
     command["verb"] = cmds::GetKeyword(info.verb);
@@ -627,27 +647,14 @@ Json ReadCommand(cmds::CParser& parser, cmds::eCommand id) {
     return command;
 }
 
-Json DecodeCommand(const std::string& text) {
-    cmds::CCommandHeader header;
-    const bool known = cmds::PeekHeader(text, header);
-    cmds::CStrLexerStream source(text);
-    cmds::CParser parser(source);
-    try {
-        // Every reader rejects a text whose header names no command, at the token at fault; the
-        // header's default kind finds it.
-        return ReadCommand(parser, header.command);
-    } catch (const cmds::CCmdError& error) {
-        // That reader would name the command it expected, which the text never asked for.
-        if (!known) {
-            const bool syntax = error.code == cmds::CSyntaxError().code;
-            throw CommandFault(error, text.size(),
-                               std::string(cmds::GetErrorName(error)) + ": " +
-                                   (syntax ? "no command starts this way; a command starts with "
-                                             "its verb, then INPUT or OUTPUT"
-                                           : error.Reason()));
-        }
-        throw CommandFault(error, text.size(), Reason(error));
-    }
+void ReadCalls(cmds::CParser& parser, cmds::eCommand id, Json& calls) {
+    CallSink([&calls](const Json& call) { calls.push_back(call); }).Read(parser, id);
+}
+
+Json ReadCommand(cmds::CParser& parser, cmds::eCommand id) {
+    Json calls = Json::array();
+    ReadCalls(parser, id, calls);
+    return CommandObject(id, std::move(calls));
 }
 
 void EncodeCommand(const Json& command, cmds::CGenerator& out) {

@@ -3,9 +3,9 @@
 #ifndef CMDS_TOOLS_CODEC_H
 #define CMDS_TOOLS_CODEC_H
 
-#include <cstddef>
+#include <functional>
+#include <memory>
 #include <stdexcept>
-#include <string>
 
 #include <nlohmann/json.hpp>
 
@@ -15,21 +15,33 @@ namespace cmds_tool {
 
 using Json = nlohmann::ordered_json;
 
-// A command that the parser rejected: what() says why, as "syntax error in CONNECT OUTPUT: file
-// takes a number; read the wide string 'x'", and `offset` is the first byte of the token at fault
-// in the command's text of `textSize` bytes.
-class CommandFault : public std::runtime_error {
-public:
-    CommandFault(const cmds::CCmdError& error, std::size_t textSize, const std::string& reason);
-
-    std::size_t offset;
-};
-
 // JSON that describes no command the generator can write; what() says where and why.
 class EncodeError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// A sink of every command's interface that turns each callback into one JSON object,
+// {"call": name, fields...}, and hands it to `onCall` as soon as the parser makes it.
+class CallSink {
+public:
+    explicit CallSink(std::function<void(const Json&)> onCall);
+    ~CallSink();
+    CallSink(const CallSink&) = delete;
+    CallSink& operator=(const CallSink&) = delete;
+
+    // Chooses this sink for a command of kind `command`, for a push reader.
+    void Use(cmds::eCommand command, cmds::CSinkChoice& choice);
+    // Reads the next command, of kind `command`, from `parser` into this sink.
+    void Read(cmds::CParser& parser, cmds::eCommand command);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// The object of a command of kind `id` whose calls are `calls`.
+Json CommandObject(cmds::eCommand id, Json calls);
 
 // Reads the next command, of the kind `id`, from `parser`, appending each callback to `calls` as
 // it is made. Errors of the parser pass through, leaving in `calls` those made before the fault.
@@ -38,10 +50,7 @@ void ReadCalls(cmds::CParser& parser, cmds::eCommand id, Json& calls);
 // Reads the next command, of the kind `id`, from `parser`. Errors of the parser pass through.
 Json ReadCommand(cmds::CParser& parser, cmds::eCommand id);
 
-// Parses one command, choosing the reader by its header. Throws CommandFault.
-Json DecodeCommand(const std::string& text);
-
-// Writes the command that `command` describes, in the form DecodeCommand gives, with a request's
+// Writes the command that `command` describes, in the form ReadCommand gives, with a request's
 // plain "password" in place of the signed "pwd". Throws EncodeError.
 void EncodeCommand(const Json& command, cmds::CGenerator& out);
 

@@ -110,13 +110,12 @@ bool Open(const std::string& path, Input& input) {
 
 int Decode(Input& input) {
     ProgressLine progress("decode", input.size);
-    const auto failure = cmds_tool::DecodeStream(
-        *input.stream, [](const cmds_tool::Json& command) { std::cout << command.dump() << '\n'; },
-        progress.Callback());
+    const cmds_tool::Decoded decoded =
+        cmds_tool::DecodeStream(*input.stream, &std::cout, progress.Callback());
     std::cout.flush();
     progress.Clear();
-    if (failure) {
-        std::cerr << cmds_tool::FormatFailure(*failure, input.name);
+    if (decoded.failure) {
+        std::cerr << cmds_tool::FormatFailure(*decoded.failure, input.name);
         return kBadInput;
     }
     return 0;
@@ -124,15 +123,14 @@ int Decode(Input& input) {
 
 int Check(Input& input) {
     ProgressLine progress("check", input.size);
-    std::uint64_t count = 0;
-    const auto failure = cmds_tool::DecodeStream(
-        *input.stream, [&count](const cmds_tool::Json&) { ++count; }, progress.Callback());
+    const cmds_tool::Decoded decoded =
+        cmds_tool::DecodeStream(*input.stream, nullptr, progress.Callback());
     progress.Clear();
-    if (failure) {
-        std::cerr << cmds_tool::FormatFailure(*failure, input.name);
+    if (decoded.failure) {
+        std::cerr << cmds_tool::FormatFailure(*decoded.failure, input.name);
         return kBadInput;
     }
-    std::cout << input.name << ": " << count << " commands, all valid\n";
+    std::cout << input.name << ": " << decoded.commands << " commands, all valid\n";
     return 0;
 }
 

@@ -27,13 +27,23 @@ struct Failure {
     std::string marker;        // blanks and tabs up to the place, then "^"
 };
 
-// Frames `in` into commands and decodes each in order, handing it to `onCommand`, up to the
-// first command that fails, whose fault it returns, placed at the token at fault. A command longer
-// than the framer's default maximum size fails where it starts. Throws std::ios_base::failure
-// when `in` fails.
-std::optional<Failure> DecodeStream(std::istream& in,
-                                    const std::function<void(const Json&)>& onCommand,
-                                    const Progress& progress);
+// What reading an input found: the commands read whole, and the first fault.
+struct Decoded {
+    std::uint64_t commands = 0;
+    std::optional<Failure> failure;
+};
+
+// Reads the consecutive commands of `in` as they arrive, in pieces, up to the first fault, which
+// is placed at the token at fault. Unless `out` is null, writes each command onto it as one JSON
+// line, the form of CommandObject, call by call as the parser makes them: a command's line is
+// held back until it ends or reaches kHeldJsonBytes, so that a command that fails is not written
+// unless it is that large, and then its line is ended where it failed. Memory stays bounded by
+// the largest value (at most cmds::CReadLimits::ForUntrustedInput's), whatever the size of a
+// command. Throws std::ios_base::failure when `in` fails.
+Decoded DecodeStream(std::istream& in, std::ostream* out, const Progress& progress);
+
+// How much of a command's JSON is held back before it is written as it comes.
+inline constexpr std::size_t kHeldJsonBytes = std::size_t{1} << 20;
 
 // "NAME:LINE:COLUMN: REASON", then the excerpt and the marker, one a line.
 std::string FormatFailure(const Failure& failure, std::string_view inputName);

@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "cmds/export.h"
-#include "cmds/framing/framer.h"
+#include "cmds/framing/header.h"
 #include "cmds/interfaces/callbacks.h"
 #include "cmds/interfaces/commands.h"
 #include "cmds/parser/limits.h"

@@ -5,7 +5,7 @@
 
 namespace example {
 
-// Requests are collected whole before the catalogue acts on them: Parse may still reject a
+// Requests are collected whole before the catalogue acts on them: the reader may still reject a
 // request after some of its callbacks, and a rejected request must change nothing.
 template <typename Interface>
 struct Credentials : Interface {
@@ -234,30 +234,35 @@ std::string AddressText(const std::string& address, cmds::CGenerator& out) {
 
 }  // namespace
 
-bool Catalogue::Answer(std::uint64_t connection, const std::string& command,
-                       cmds::CGenerator& out) {
-    cmds::CCommandHeader header;
-    if (!cmds::PeekHeader(command, header)) {
-        return false;
+// A request of the kind whose callback interface is `Interface`, being read.
+template <typename Interface>
+class Pending final : public PendingRequest {
+public:
+    void Choose(cmds::CSinkChoice& choice) { choice.Use(request_); }
+
+    void Answer(Catalogue& catalogue, std::uint64_t connection, cmds::CGenerator& out) override {
+        catalogue.Serve(request_, connection, out);
     }
-    cmds::CStrLexerStream source(command);
-    cmds::CParser parser(source);
+    void Refuse(cmds::CGenerator& out) const override {
+        example::Refuse(request_, kBadCommand, out);
+    }
+
+private:
+    Request<Interface> request_;
+};
+
+std::unique_ptr<PendingRequest> Catalogue::Begin(const cmds::CCommandHeader& header,
+                                                 cmds::CSinkChoice& choice) {
     // Each request kind has its Request and its Serve and Refuse overloads; a request kind added
     // to the table without them fails to compile here.
-    return cmds::VisitCommand(header.command, [&](auto kind) {
+    return cmds::VisitCommand(header.command, [&](auto kind) -> std::unique_ptr<PendingRequest> {
         using Sink = typename decltype(kind)::Sink;
         if constexpr (cmds::kCommands[kind.kId].direction == tokens::KW_INPUT) {
-            Request<Sink> request;
-            try {
-                parser.Parse(request);
-            } catch (const cmds::CCmdError&) {
-                Refuse(request, kBadCommand, out);
-                return true;
-            }
-            Serve(request, connection, out);
-            return true;
+            auto pending = std::make_unique<Pending<Sink>>();
+            pending->Choose(choice);
+            return pending;
         } else {
-            return false;
+            return nullptr;
         }
     });
 }

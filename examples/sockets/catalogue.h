@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -14,9 +15,23 @@
 
 namespace example {
 
+class Catalogue;
+
 // A request of the kind whose callback interface is `Interface`, read whole.
 template <typename Interface>
 struct Request;
+
+// A request whose header was read: it takes the callbacks of the rest as they come, and the
+// catalogue acts on it only once the whole request has been read.
+class PendingRequest {
+public:
+    virtual ~PendingRequest() = default;
+
+    // Acts on the request, read whole, writing its replies on `out`.
+    virtual void Answer(Catalogue& catalogue, std::uint64_t connection, cmds::CGenerator& out) = 0;
+    // Answers a request whose reading failed with kBadCommand, changing nothing.
+    virtual void Refuse(cmds::CGenerator& out) const = 0;
+};
 
 // One user's shared records by (folder, id), so that the entries of a folder stand together.
 using SharedFiles = std::map<std::pair<std::uint64_t, std::uint64_t>, cmds::CFileInfo>;
@@ -29,15 +44,18 @@ using SharedFiles = std::map<std::pair<std::uint64_t, std::uint64_t>, cmds::CFil
 // stay, so a user who connects again finds them (CONNECT OUTPUT's file is their number).
 class Catalogue {
 public:
-    // Answers `command`, which arrived on connection `connection`, with its replies on `out`.
-    // Returns false, writing nothing, when `command` is no request: its header is unreadable or
-    // names a reply.
-    bool Answer(std::uint64_t connection, const std::string& command, cmds::CGenerator& out);
+    // Begins the request whose header was just read, choosing the sink of its callbacks. Null,
+    // choosing none, when the header names a reply, which is no request.
+    static std::unique_ptr<PendingRequest> Begin(const cmds::CCommandHeader& header,
+                                                 cmds::CSinkChoice& choice);
 
     // Takes offline the users who connected on `connection`, which has closed.
     void EndSessions(std::uint64_t connection);
 
 private:
+    template <typename Interface>
+    friend class Pending;
+
     struct User {
         std::string pwd;  // signed password of the user's first CONNECT
         cmds::wstring host;

@@ -1,5 +1,6 @@
 // A client of the catalogue server: runs an exchange of every request kind on one connection and
-// checks every value of every reply, reading each reply whole before parsing it.
+// checks every value of every reply, reading the replies with a push reader as their bytes
+// arrive.
 //
 //   catalogue_client --port N [--seconds S]
 //
@@ -16,29 +17,19 @@
 
 namespace {
 
-// Frames the received bytes and parses each reply from a string of its own, as a client that
-// reads its socket on the thread that parses does.
-class FramedChannel final : public example::ReplyChannel {
+// Reads the replies on the thread that sends the requests, as a client with one socket does.
+class PushChannel final : public example::ReplyChannel {
 public:
-    FramedChannel(unsigned short port, std::chrono::steady_clock::time_point deadline)
+    PushChannel(unsigned short port, std::chrono::steady_clock::time_point deadline)
         : connection_(port, deadline) {}
 
     void Send(const std::string& request) override { connection_.Send(request); }
 
-    void Receive(const std::function<void(cmds::CParser&)>& parse) override {
-        std::string reply;
-        if (!connection_.ReadCommand(reply)) {
-            throw std::runtime_error("the server closed the connection before replying");
-        }
-        cmds::CStrLexerStream source(reply);
-        cmds::CParser parser(source);
-        parse(parser);
+    example::Reply Receive(cmds::eCommand expected) override {
+        return connection_.Receive(expected);
     }
 
-    bool ServerCloses() override {
-        std::string unexpected;
-        return !connection_.ReadCommand(unexpected);
-    }
+    bool ServerCloses() override { return connection_.ServerCloses(); }
 
 private:
     example::TimedConnection connection_;
@@ -57,13 +48,12 @@ int main(int argc, char** argv) {
         if (port == 0) {
             throw std::invalid_argument("--port names the server's port");
         }
-        FramedChannel channel(port,
-                              std::chrono::steady_clock::now() + std::chrono::seconds(seconds));
+        PushChannel channel(port, std::chrono::steady_clock::now() + std::chrono::seconds(seconds));
         const int replies = example::RunCheckedExchange(channel, kUser);
         std::cout << "catalogue_client: all " << replies << " replies as expected\n";
         return 0;
     } catch (const cmds::CCmdError& error) {
-        // Each reply is parsed from its own string, so lines and columns count within it.
+        // One reader reads the whole connection, so lines and columns count from its start.
         std::cerr << "catalogue_client: unreadable reply, at " << cmds::DescribeError(error)
                   << "\n";
     } catch (const std::exception& error) {

@@ -82,19 +82,15 @@ public:
     }
 
 private:
-    template <typename Interface>
-    Reply Receive() {
-        Reply reply;
-        channel_.Receive(
-            [&reply](cmds::CParser& parser) { parser.Parse(static_cast<Interface&>(reply)); });
+    Reply Receive(cmds::eCommand expected) {
+        Reply reply = channel_.Receive(expected);
         ++replies_;
         return reply;
     }
 
-    template <typename Interface>
-    Reply Ask(const std::string& request) {
+    Reply Ask(cmds::eCommand expected, const std::string& request) {
         channel_.Send(request);
-        return Receive<Interface>();
+        return Receive(expected);
     }
 
     // The text the generator has written since the last call.
@@ -105,19 +101,22 @@ private:
     }
 
     void Connect() {
-        const Reply user = Ask<cmds::IConnectOut>(cmds::GenerateConnectIn(
-            user_, password_, kAddress, kUserPort, Wide("alpha"), true, false, false));
+        const Reply user = Ask(cmds::eCommandConnectOut,
+                               cmds::GenerateConnectIn(user_, password_, kAddress, kUserPort,
+                                                       Wide("alpha"), true, false, false));
         ExpectResult(user, kOk, "CONNECT OUTPUT");
         Expect(user.file == 0, "CONNECT OUTPUT's number of files shared before");
-        const Reply mate = Ask<cmds::IConnectOut>(cmds::GenerateConnectIn(
-            mate_, matePassword_, kAddress, kMatePort, Wide("beta"), false, false, false));
+        const Reply mate = Ask(cmds::eCommandConnectOut,
+                               cmds::GenerateConnectIn(mate_, matePassword_, kAddress, kMatePort,
+                                                       Wide("beta"), false, false, false));
         ExpectResult(mate, kOk, "CONNECT OUTPUT of the friend");
-        const Reply impostor = Ask<cmds::IConnectOut>(cmds::GenerateConnectIn(
-            mate_, password_, kAddress, kMatePort, Wide("beta"), false, false, false));
+        const Reply impostor = Ask(cmds::eCommandConnectOut,
+                                   cmds::GenerateConnectIn(mate_, password_, kAddress, kMatePort,
+                                                           Wide("beta"), false, false, false));
         ExpectResult(impostor, kWrongPassword, "CONNECT OUTPUT for a wrong password");
 
         generator_.GenerateAliveIn(user_, password_);
-        ExpectResult(Ask<cmds::IAliveOut>(Written()), kOk, "ALIVE OUTPUT");
+        ExpectResult(Ask(cmds::eCommandAliveOut, Written()), kOk, "ALIVE OUTPUT");
     }
 
     // Records take effect in order: the "-" names a file never shared and fails; the "*" asks
@@ -130,7 +129,7 @@ private:
         generator_.GenerateFile(cmds::FILE_MINUS, File(1, 99, "never shared", 0, ""));
         generator_.GenerateFile(cmds::FILE_STAR, kNotes);
         generator_.GenerateShareInEnd();
-        const Reply user = Ask<cmds::IShareOut>(Written());
+        const Reply user = Ask(cmds::eCommandShareOut, Written());
         ExpectResult(user, kOk, "SHARE OUTPUT");
         Expect(user.shareResults == std::vector<ShareResult>{{kOk, 1, 0},
                                                              {kOk, 10, 1},
@@ -143,7 +142,7 @@ private:
         generator_.GenerateShareInBegin(mate_, matePassword_);
         generator_.GenerateFile(kDraft, true);
         generator_.GenerateShareInEnd();
-        const Reply mate = Ask<cmds::IShareOut>(Written());
+        const Reply mate = Ask(cmds::eCommandShareOut, Written());
         ExpectResult(mate, kOk, "SHARE OUTPUT of the friend");
         Expect(mate.shareResults == std::vector<ShareResult>{{kOk, 1, 5}},
                "SHARE OUTPUT's result for the friend's file");
@@ -152,11 +151,11 @@ private:
     // SHAREDIR is answered twice: its own reply, then the listing pushed after it.
     void ListFolder() {
         generator_.GenerateShareDirIn(user_, password_, 1);
-        const Reply shareDir = Ask<cmds::IShareDirOut>(Written());
+        const Reply shareDir = Ask(cmds::eCommandShareDirOut, Written());
         ExpectResult(shareDir, kOk, "SHAREDIR OUTPUT");
         Expect(shareDir.folder == 1, "SHAREDIR OUTPUT's folder");
 
-        const Reply listing = Receive<cmds::IDirectory>();
+        const Reply listing = Receive(cmds::eCommandDirectory);
         ExpectResult(listing, kOk, "DIRECTORY OUTPUT");
         Expect(listing.listingName == Wide("Documents") && listing.listingId == 1,
                "DIRECTORY OUTPUT's folder name and number");
@@ -166,8 +165,8 @@ private:
     }
 
     void DescribeFriends() {
-        const Reply reply =
-            Ask<cmds::IFriendsOut>(cmds::GenerateFriendIn(user_, password_, {mate_, stranger_}));
+        const Reply reply = Ask(cmds::eCommandFriendsOut,
+                                cmds::GenerateFriendIn(user_, password_, {mate_, stranger_}));
         ExpectResult(reply, kOk, "FRIENDS OUTPUT");
         Expect(reply.hosts ==
                    std::vector<FoundHost>{{true, Host(mate_, "beta", {kAddress}, kMatePort), {}},
@@ -182,7 +181,7 @@ private:
         search.keywords = Wide("report");
         search.scope = cmds::eScopeFriend;
         generator_.GenerateFindIn(search);
-        const Reply amongFriends = Ask<cmds::IFindOut>(Written());
+        const Reply amongFriends = Ask(cmds::eCommandFindOut, Written());
         ExpectResult(amongFriends, kOk, "FIND OUTPUT among friends");
         Expect(amongFriends.hosts ==
                    std::vector<FoundHost>{
@@ -194,7 +193,7 @@ private:
         search.match = cmds::eMatchAll;
         search.scope = cmds::eScopeMyself;
         generator_.GenerateFindIn(search);
-        const Reply own = Ask<cmds::IFindOut>(Written());
+        const Reply own = Ask(cmds::eCommandFindOut, Written());
         ExpectResult(own, kOk, "FIND OUTPUT in the user's own files");
         Expect(own.hosts ==
                    std::vector<FoundHost>{
@@ -207,7 +206,7 @@ private:
         const auto unshare = [this](std::uint64_t user, const cmds::wstring& pwd,
                                     std::uint64_t folder) {
             generator_.GenerateUnShareIn(user, pwd, folder);
-            return Ask<cmds::IUnshareOut>(Written());
+            return Ask(cmds::eCommandUnshareOut, Written());
         };
         ExpectResult(unshare(user_, password_, 1), kOk, "UNSHARE OUTPUT");
         ExpectResult(unshare(user_, password_, 1), kUnknownFolder,
@@ -219,18 +218,19 @@ private:
     // A request whose header reads but whose body does not is answered, with a result code.
     void RefuseBadRequest() {
         const Reply reply =
-            Ask<cmds::IShareOut>("SHARE INPUT \r\n\tuser:" + std::to_string(user_) + ";");
+            Ask(cmds::eCommandShareOut, "SHARE INPUT \r\n\tuser:" + std::to_string(user_) + ";");
         ExpectResult(reply, kBadCommand, "SHARE OUTPUT for a request without files");
         Expect(reply.shareResults.empty(), "SHARE OUTPUT's results for a bad request");
     }
 
     void Disconnect() {
         generator_.GenerateDisconnectIn(mate_, matePassword_);
-        ExpectResult(Ask<cmds::IDisconnectOut>(Written()), kOk, "DISCONNECT OUTPUT of the friend");
+        ExpectResult(Ask(cmds::eCommandDisconnectOut, Written()), kOk,
+                     "DISCONNECT OUTPUT of the friend");
         generator_.GenerateDisconnectIn(user_, password_);
-        ExpectResult(Ask<cmds::IDisconnectOut>(Written()), kOk, "DISCONNECT OUTPUT");
+        ExpectResult(Ask(cmds::eCommandDisconnectOut, Written()), kOk, "DISCONNECT OUTPUT");
         generator_.GenerateAliveIn(user_, password_);
-        ExpectResult(Ask<cmds::IAliveOut>(Written()), kNotConnected,
+        ExpectResult(Ask(cmds::eCommandAliveOut, Written()), kNotConnected,
                      "ALIVE OUTPUT after DISCONNECT");
     }
 

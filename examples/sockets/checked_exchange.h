@@ -4,10 +4,10 @@
 #define CMDS_EXAMPLES_SOCKETS_CHECKED_EXCHANGE_H
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
 #include "cmds/cmds.h"
+#include "reply.h"
 
 namespace example {
 
@@ -16,8 +16,8 @@ public:
     virtual ~ReplyChannel() = default;
 
     virtual void Send(const std::string& request) = 0;
-    // Reads the next reply with `parse`, which calls the Parse overload of the reply expected.
-    virtual void Receive(const std::function<void(cmds::CParser&)>& parse) = 0;
+    // Reads the next reply, which must be of kind `expected`: std::runtime_error otherwise.
+    virtual Reply Receive(cmds::eCommand expected) = 0;
     // True when the server closes the connection instead of replying.
     virtual bool ServerCloses() = 0;
 };

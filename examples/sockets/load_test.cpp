@@ -64,23 +64,14 @@ public:
         // Every reply owed has been read: after the end of the requests only the end of the
         // connection may come.
         connection_.FinishSending();
-        std::string extra;
-        if (connection_.ReadCommand(extra)) {
+        if (!connection_.ServerCloses()) {
             throw std::runtime_error("a reply arrived after the last one owed");
         }
     }
 
 private:
-    template <typename Interface>
-    Reply Next() {
-        std::string text;
-        if (!connection_.ReadCommand(text)) {
-            throw std::runtime_error("the server closed the connection with replies owed");
-        }
-        cmds::CStrLexerStream source(text);
-        cmds::CParser parser(source);
-        Reply reply;
-        parser.Parse(static_cast<Interface&>(reply));
+    Reply Next(cmds::eCommand expected) {
+        Reply reply = connection_.Receive(expected);
         ++tally_.replies;
         return reply;
     }
@@ -94,7 +85,7 @@ private:
         Send(cmds::GenerateConnectIn(user_, password_, "127.0.0.1", 0, example::Wide("load"), false,
                                      false, false),
              1);
-        if (Next<cmds::IConnectOut>().error != example::kOk) {
+        if (Next(cmds::eCommandConnectOut).error != example::kOk) {
             throw std::runtime_error("CONNECT was refused");
         }
     }
@@ -109,9 +100,9 @@ private:
 
     void CheckAnswer(std::uint32_t sequence) {
         const std::uint64_t due = Tag(number_, sequence);
-        const Reply shareDir = Next<cmds::IShareDirOut>();
+        const Reply shareDir = Next(cmds::eCommandShareDirOut);
         ExpectEcho("SHAREDIR OUTPUT", shareDir, shareDir.folder, due);
-        const Reply listing = Next<cmds::IDirectory>();
+        const Reply listing = Next(cmds::eCommandDirectory);
         ExpectEcho("DIRECTORY OUTPUT", listing, listing.listingId, due);
     }
 

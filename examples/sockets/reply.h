@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <variant>
 #include <vector>
 
@@ -80,6 +81,33 @@ public:
         }
     }
 };
+
+// Chooses `reply` as the sink of a command of kind `command`, for a push reader; false, choosing
+// none, for a request.
+inline bool UseReply(Reply& reply, cmds::eCommand command, cmds::CSinkChoice& choice) {
+    return cmds::VisitCommand(command, [&](auto kind) {
+        using Sink = typename decltype(kind)::Sink;
+        if constexpr (std::is_base_of_v<Sink, Reply>) {
+            choice.Use(static_cast<Sink&>(reply));
+            return true;
+        } else {
+            return false;
+        }
+    });
+}
+
+// Reads the next command from `parser` into `reply`, through the interface of a reply of kind
+// `command`; a request is CRuntimeError.
+inline void ParseReply(cmds::CParser& parser, cmds::eCommand command, Reply& reply) {
+    cmds::VisitCommand(command, [&](auto kind) {
+        using Sink = typename decltype(kind)::Sink;
+        if constexpr (std::is_base_of_v<Sink, Reply>) {
+            parser.Parse(static_cast<Sink&>(reply));
+        } else {
+            throw cmds::CRuntimeError();
+        }
+    });
+}
 
 }  // namespace example
 

@@ -19,6 +19,7 @@
 
 #include "checked_exchange.h"
 #include "common.h"
+#include "reply.h"
 
 namespace {
 
@@ -57,8 +58,12 @@ public:
         });
     }
 
-    // One parser reads every reply from the feed stream, in order.
-    void Receive(const std::function<void(cmds::CParser&)>& parse) override { parse(parser_); }
+    // One parser reads every reply from the feed stream, in order, as the reply expected.
+    example::Reply Receive(cmds::eCommand expected) override {
+        example::Reply reply;
+        example::ParseReply(parser_, expected, reply);
+        return reply;
+    }
 
     bool ServerCloses() override {
         network_.join();
