@@ -11,9 +11,9 @@
 #include "cmds/tokens/errors.h"
 #include "cmds/tokens/tokens.h"
 
-/// X(id, Name, VERB, DIRECTION): one line per command; the header's keywords are
-/// tokens::KW_##VERB and tokens::KW_##DIRECTION. Ids are stable and only ever appended:
-/// saved inputs and tools refer to commands by id. The callback interface is cmds::I##Name.
+/// X(id, Name, VERB, DIRECTION): one line per command. The header's keywords are the tokens
+/// named KW_ and VERB, KW_ and DIRECTION; the callback interface is the class named I and Name.
+/// Ids are stable and only ever appended: saved inputs and tools refer to commands by id.
 #define CMDS_COMMAND_TABLE(X)               \
     X(0, ConnectIn, CONNECT, INPUT)         \
     X(1, ConnectOut, CONNECT, OUTPUT)       \
