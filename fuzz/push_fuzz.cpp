@@ -162,7 +162,7 @@ std::optional<cmds::CReadLimits> DrawLimits(std::uint8_t byte) {
     }
     cmds::CReadLimits limits;
     limits.maxValueBytes = (byte & 0x0F) * 4u;
-    limits.maxTagsPerList = (byte >> 4 & 0x03) * 4u;
+    limits.maxTagsPerList = ((byte >> 4) & 0x03) * 4u;
     limits.maxRecordsPerCommand = byte >> 6;
     return limits;
 }
