@@ -4,6 +4,7 @@
 #
 #   scripts/fuzz-soak.sh [seconds per target, default 600] [target...]
 #
+# A target mutates with fuzz/<target>.dict when there is one, with fuzz/cmds.dict otherwise.
 # New inputs and findings go under the build folder, never into fuzz/corpus; a finding worth
 # keeping is copied into fuzz/corpus/<target>/ by hand, where every CI run replays it.
 # FUZZ_BUILD_DIR chooses the build folder (default build/fuzz).
@@ -14,7 +15,7 @@ seconds=${1:-600}
 shift $(($# > 0 ? 1 : 0))
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-    targets=(lexer parse round_trip feed codings)
+    targets=(lexer parse round_trip feed codings push peek encode)
 fi
 build=${FUZZ_BUILD_DIR:-build/fuzz}
 
@@ -26,8 +27,12 @@ status=0
 for target in "${targets[@]}"; do
     work="$build/soak/$target"
     mkdir -p "$work/corpus" "$work/findings"
+    dict=fuzz/cmds.dict
+    if [ -f "fuzz/$target.dict" ]; then
+        dict="fuzz/$target.dict"
+    fi
     # A feed reader left waiting by a lost wake-up shows as a time-out.
-    "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=60 -dict=fuzz/cmds.dict \
+    "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=60 -dict="$dict" \
         -print_final_stats=1 -artifact_prefix="$work/findings/" \
         "$work/corpus" "fuzz/corpus/$target" >"$work/log" 2>&1 || true
     executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log")
