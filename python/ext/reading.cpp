@@ -65,10 +65,8 @@ std::optional<cmds::CCmdError> WithoutGil(Step&& step) {
 }
 
 // The commands that have ended, taken off the tape; raises a fault with them attached.
-py::list TakeEnded(Tape& tape, const TapeSink& sink, const std::optional<cmds::CCmdError>& fault) {
-    const Tape::Mark ended = sink.Ended();
-    py::list commands = tape.Commands(0, ended.slots);
-    tape.DropBefore(ended);
+py::list TakeEnded(Tape& tape, TapeSink& sink, const std::optional<cmds::CCmdError>& fault) {
+    py::list commands = sink.TakeEnded();
     if (fault) {
         tape.Clear();
         Raise(MakeCmdError(*fault, commands));

@@ -150,6 +150,14 @@ py::list Tape::Commands(std::size_t begin, std::size_t end) const {
     return commands;
 }
 
+py::list TapeSink::TakeEnded() {
+    const Tape::Mark ended = open_ ? commandStart_ : tape_.Here();
+    py::list commands = tape_.Commands(0, ended.slots);
+    tape_.DropBefore(ended);
+    commandStart_ = Tape::Mark();
+    return commands;
+}
+
 void TapeSink::OnCommand(const cmds::CCommandHeader& header, cmds::CSinkChoice& choice) {
     commandStart_ = tape_.Here();
     open_ = true;

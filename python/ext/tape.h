@@ -131,10 +131,9 @@ public:
     void OnRank(bool rank) override;
     void OnFreetext(bool freetext) override;
 
-    // Where the commands that have ended end on the tape: before the one being read, if any.
-    Tape::Mark Ended() const {
-        return open_ ? commandStart_ : tape_.Here();
-    }
+    // The dicts of the commands that have ended, taken off the tape; the slots of the one being
+    // read, if any, stay.
+    py::list TakeEnded();
 
 private:
     // Starts a call; Done tells the observer once its fields are recorded.
