@@ -1,6 +1,7 @@
 // Reading from Python: decode of whole bytes, the Decoder that returns the commands completed by
 // each piece, and the Reader that calls a handler's methods as values arrive. All three run the
 // push reader with the GIL released.
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -64,50 +65,74 @@ std::optional<cmds::CCmdError> WithoutGil(Step&& step) {
     return std::nullopt;
 }
 
-// The commands that have ended, taken off the tape; raises a fault with them attached.
-py::list TakeEnded(Tape& tape, TapeSink& sink, const std::optional<cmds::CCmdError>& fault) {
-    py::list commands = sink.TakeEnded();
-    if (fault) {
-        tape.Clear();
-        Raise(MakeCmdError(*fault, commands));
+// The reader reads this much without the GIL before the calls read are turned into dicts, so
+// that the tape stays small however long the input.
+constexpr std::size_t kPiece = std::size_t{64} << 10;
+
+// A push reader with the tape it records onto and the commands made of it.
+class TapeReader {
+public:
+    explicit TapeReader(const cmds::CReadLimits& limits) : sink_(tape_), reader_(sink_, limits) {}
+
+    // Reads the bytes; a fault is raised with the commands ended before it, which TakeEnded would
+    // have returned, attached.
+    void Feed(const Bytes& bytes) {
+        std::size_t at = 0;
+        do {
+            const std::size_t size = std::min(kPiece, bytes.Size() - at);
+            const auto fault = WithoutGil([&] { reader_.Feed(bytes.Data() + at, size); });
+            Assemble(fault);
+            at += size;
+        } while (at < bytes.Size());
     }
-    return commands;
-}
+    void Finish() {
+        Assemble(WithoutGil([&] { reader_.Finish(); }));
+    }
+    py::list TakeEnded() { return assembler_.TakeEnded(); }
+
+    std::uint64_t Consumed() const { return reader_.Consumed(); }
+    bool InCommand() const { return reader_.InCommand(); }
+
+private:
+    void Assemble(const std::optional<cmds::CCmdError>& fault) {
+        assembler_.Take(tape_);
+        if (fault) {
+            Raise(MakeCmdError(*fault, assembler_.TakeEnded()));
+        }
+    }
+
+    Tape tape_;
+    TapeSink sink_;
+    cmds::CPushReader reader_;
+    CommandAssembler assembler_;
+};
 
 py::list Decode(const py::object& data, const cmds::CReadLimits& limits) {
     const Bytes bytes(data);
-    Tape tape;
-    TapeSink sink(tape);
-    const auto fault = WithoutGil([&] {
-        cmds::CPushReader reader(sink, limits);
-        reader.Feed(bytes.Data(), bytes.Size());
-        reader.Finish();
-    });
-    return TakeEnded(tape, sink, fault);
+    TapeReader reader(limits);
+    reader.Feed(bytes);
+    reader.Finish();
+    return reader.TakeEnded();
 }
 
 class Decoder {
 public:
-    explicit Decoder(const cmds::CReadLimits& limits) : sink_(tape_), reader_(sink_, limits) {}
+    explicit Decoder(const cmds::CReadLimits& limits) : reader_(limits) {}
 
     py::list Feed(const py::object& data) {
         const InUse use(busy_);
-        const Bytes bytes(data);
-        const auto fault = WithoutGil([&] { reader_.Feed(bytes.Data(), bytes.Size()); });
-        return TakeEnded(tape_, sink_, fault);
+        reader_.Feed(Bytes(data));
+        return reader_.TakeEnded();
     }
     void Finish() {
         const InUse use(busy_);
-        const auto fault = WithoutGil([&] { reader_.Finish(); });
-        TakeEnded(tape_, sink_, fault);
+        reader_.Finish();
     }
     std::uint64_t Consumed() const { return reader_.Consumed(); }
     bool InCommand() const { return reader_.InCommand(); }
 
 private:
-    Tape tape_;
-    TapeSink sink_;
-    cmds::CPushReader reader_;
+    TapeReader reader_;
     bool busy_ = false;
 };
 
@@ -195,7 +220,7 @@ private:
     void OnCallRecorded(std::size_t call) override {
         const py::object& method = methods_[tape_[call].key - kFirstCall];
         if (method) {
-            Call(method, [&] { return tape_.CallAt(call, tape_.Size()); });
+            Call(method, [&] { return tape_.CallAt(call); });
         }
         tape_.Clear();
     }

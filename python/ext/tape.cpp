@@ -46,6 +46,23 @@ std::uint32_t SlotSize(std::size_t size) {
     return static_cast<std::uint32_t>(size);
 }
 
+// The dicts and lists made from a tape hold no cycles, so the cyclic collector, which would
+// otherwise run after every few hundred of them, is held off until they are all made.
+class CollectorPause {
+public:
+    CollectorPause() : wasEnabled_(PyGC_Disable() != 0) {}
+    ~CollectorPause() {
+        if (wasEnabled_) {
+            PyGC_Enable();
+        }
+    }
+    CollectorPause(const CollectorPause&) = delete;
+    CollectorPause& operator=(const CollectorPause&) = delete;
+
+private:
+    bool wasEnabled_;
+};
+
 }  // namespace
 
 void Tape::Narrow(Name key, const std::string& text) {
@@ -65,17 +82,10 @@ void Tape::Addresses(Name key, const std::vector<std::string>& addresses) {
     }
 }
 
-void Tape::DropBefore(const Mark& mark) {
-    slots_.erase(slots_.begin(), slots_.begin() + static_cast<std::ptrdiff_t>(mark.slots));
-    bytes_.erase(0, mark.bytes);
-    units_.erase(0, mark.units);
-    for (Slot& slot : slots_) {
-        if (slot.op == Slot::kNarrow) {
-            slot.value -= mark.bytes;
-        } else if (slot.op == Slot::kWide) {
-            slot.value -= mark.units;
-        }
-    }
+void Tape::Clear() {
+    slots_.clear();
+    bytes_.clear();
+    units_.clear();
 }
 
 PyObject* Tape::Value(std::size_t& index) const {
@@ -113,10 +123,11 @@ PyObject* Tape::Value(std::size_t& index) const {
     return nullptr;
 }
 
-py::dict Tape::CallAt(std::size_t index, std::size_t end) const {
+py::dict Tape::CallAt(std::size_t& index) const {
     py::object call = Own(PyDict_New());
     Set(call.ptr(), NameObject(kCall), NameObject(slots_[index].key));
-    for (++index; index < end && slots_[index].op != Slot::kCall && slots_[index].op != Slot::kEnd;
+    for (++index; index < slots_.size() && slots_[index].op != Slot::kCall &&
+                  slots_[index].op != Slot::kCommand && slots_[index].op != Slot::kEnd;
          ++index) {
         const Name key = slots_[index].key;
         Set(call.ptr(), NameObject(key), Own(Value(index)).ptr());
@@ -124,43 +135,34 @@ py::dict Tape::CallAt(std::size_t index, std::size_t end) const {
     return py::reinterpret_steal<py::dict>(call.release());
 }
 
-py::list Tape::Commands(std::size_t begin, std::size_t end) const {
-    py::list commands;
-    PyObject* calls = nullptr;
-    for (std::size_t index = begin; index < end; ++index) {
-        const Slot& slot = slots_[index];
+void CommandAssembler::Take(Tape& tape) {
+    const CollectorPause pause;
+    for (std::size_t index = 0; index < tape.Size();) {
+        const Slot& slot = tape[index];
+        if (slot.op == Slot::kCall) {
+            Append(openCalls_.ptr(), tape.CallAt(index).ptr());
+            continue;
+        }
         if (slot.op == Slot::kCommand) {
             const auto command = static_cast<cmds::eCommand>(slot.value);
-            py::object dict = Own(PyDict_New());
-            py::object list = Own(PyList_New(0));
-            Set(dict.ptr(), NameObject(kVerb), VerbObject(command));
-            Set(dict.ptr(), NameObject(kDirection), DirectionObject(command));
-            Set(dict.ptr(), NameObject(kCalls), list.ptr());
-            Append(commands.ptr(), dict.ptr());
-            calls = list.ptr();
-        } else if (slot.op == Slot::kCall) {
-            std::size_t next = index + 1;
-            while (next < end && slots_[next].op != Slot::kCall && slots_[next].op != Slot::kEnd) {
-                ++next;
-            }
-            Append(calls, CallAt(index, next).ptr());
-            index = next - 1;
+            open_ = Own(PyDict_New());
+            openCalls_ = Own(PyList_New(0));
+            Set(open_.ptr(), NameObject(kVerb), VerbObject(command));
+            Set(open_.ptr(), NameObject(kDirection), DirectionObject(command));
+            Set(open_.ptr(), NameObject(kCalls), openCalls_.ptr());
+        } else {
+            Append(ended_.ptr(), open_.ptr());
         }
+        ++index;
     }
-    return commands;
+    tape.Clear();
 }
 
-py::list TapeSink::TakeEnded() {
-    const Tape::Mark ended = open_ ? commandStart_ : tape_.Here();
-    py::list commands = tape_.Commands(0, ended.slots);
-    tape_.DropBefore(ended);
-    commandStart_ = Tape::Mark();
-    return commands;
+py::list CommandAssembler::TakeEnded() {
+    return std::exchange(ended_, py::list());
 }
 
 void TapeSink::OnCommand(const cmds::CCommandHeader& header, cmds::CSinkChoice& choice) {
-    commandStart_ = tape_.Here();
-    open_ = true;
     tape_.Command(header.command);
     if (observer_ != nullptr) {
         observer_->OnCommandBegin(header.command);
@@ -173,7 +175,6 @@ void TapeSink::OnCommand(const cmds::CCommandHeader& header, cmds::CSinkChoice& 
 
 void TapeSink::OnCommandEnd(const cmds::CCommandHeader& header) {
     tape_.End();
-    open_ = false;
     if (observer_ != nullptr) {
         observer_->OnCommandEnd(header.command);
     }

@@ -1,5 +1,5 @@
 // The calls of the commands being read, recorded without Python so that the reader can run with
-// the GIL released, and turned into Python dicts afterwards.
+// the GIL released, and turned into Python dicts between the pieces it reads.
 #ifndef CMDS_PYTHON_TAPE_H
 #define CMDS_PYTHON_TAPE_H
 
@@ -35,14 +35,6 @@ struct Slot {
 
 class Tape {
 public:
-    // Where a command's slots and strings begin.
-    struct Mark {
-        std::size_t slots = 0;
-        std::size_t bytes = 0;
-        std::size_t units = 0;
-    };
-
-    Mark Here() const { return {slots_.size(), bytes_.size(), units_.size()}; }
     std::size_t Size() const { return slots_.size(); }
     const Slot& operator[](std::size_t index) const { return slots_[index]; }
 
@@ -67,14 +59,11 @@ public:
     }
     void Addresses(Name key, const std::vector<std::string>& addresses);
 
-    // Drops what lies before `mark`, keeping what follows valid.
-    void DropBefore(const Mark& mark);
-    void Clear() { DropBefore(Here()); }
+    // Empties the tape, keeping its memory for the next piece.
+    void Clear();
 
-    // The dicts of the commands whose kEnd lies in [begin, end): {"verb", "direction", "calls"}.
-    py::list Commands(std::size_t begin, std::size_t end) const;
-    // The dict of the call whose kCall is at `index`; `end` is where its slots end.
-    py::dict CallAt(std::size_t index, std::size_t end) const;
+    // The dict of the call whose kCall is at `index`, which moves past the call's slots.
+    py::dict CallAt(std::size_t& index) const;
 
 private:
     void Push(Slot::Op op, Name key, std::uint64_t value) {
@@ -89,6 +78,21 @@ private:
 
 // Records every callback of every command onto a tape, as the push reader's handler. Observers
 // hear of each call and each command's end as they are recorded.
+// Turns the slots of tapes into the dicts of commands, {"verb", "direction", "calls"}; a command
+// may span any number of tapes.
+class CommandAssembler {
+public:
+    // Turns every slot of `tape` into dicts, then clears it.
+    void Take(Tape& tape);
+    // The commands ended since the last call.
+    py::list TakeEnded();
+
+private:
+    py::list ended_;
+    py::object open_;  // the command begun and not ended, if any
+    py::object openCalls_;
+};
+
 #define CMDS_PYTHON_SINK_BASE(id, Name, verb, direction) , public cmds::I##Name
 class TapeSink : public cmds::CPushReader::IHandler CMDS_COMMAND_TABLE(CMDS_PYTHON_SINK_BASE) {
 #undef CMDS_PYTHON_SINK_BASE
@@ -131,10 +135,6 @@ public:
     void OnRank(bool rank) override;
     void OnFreetext(bool freetext) override;
 
-    // The dicts of the commands that have ended, taken off the tape; the slots of the one being
-    // read, if any, stay.
-    py::list TakeEnded();
-
 private:
     // Starts a call; Done tells the observer once its fields are recorded.
     std::size_t Begin(Name call) {
@@ -149,8 +149,6 @@ private:
 
     Tape& tape_;
     IObserver* observer_;
-    Tape::Mark commandStart_;
-    bool open_ = false;
 };
 
 }  // namespace cmds_python

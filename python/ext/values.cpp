@@ -1,5 +1,6 @@
 #include "values.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace cmds_python {
@@ -95,15 +96,20 @@ PyObject* DirectionObject(cmds::eCommand command) {
 }
 
 PyObject* NewWide(const unsigned short* units, std::size_t size) {
-    bool surrogates = false;
-    for (std::size_t i = 0; i < size && !surrogates; ++i) {
-        surrogates = (units[i] & 0xF800) == 0xD800;
+    unsigned short widest = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        widest = std::max(widest, units[i]);
     }
     PyObject* text = nullptr;
-    if (!surrogates) {
-        // Python picks the narrowest storage that holds the units.
-        text =
-            PyUnicode_FromKindAndData(PyUnicode_2BYTE_KIND, units, static_cast<Py_ssize_t>(size));
+    if (widest < 0xD800) {
+        // Python keeps a str in the narrowest of one, two or four bytes per character that holds
+        // its widest one; the units are copied straight in.
+        text = PyUnicode_New(static_cast<Py_ssize_t>(size), widest);
+        if (text != nullptr && widest < 0x100) {
+            std::copy(units, units + size, PyUnicode_1BYTE_DATA(text));
+        } else if (text != nullptr) {
+            std::copy(units, units + size, PyUnicode_2BYTE_DATA(text));
+        }
     } else {
         // A high surrogate followed by a low one is one code point; any other surrogate stays
         // the code point it is, so that the units come back unchanged.
