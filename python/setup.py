@@ -11,6 +11,7 @@ import re
 import shutil
 import subprocess
 import sys
+import sysconfig
 
 from setuptools import Extension, setup
 from setuptools.command.build_ext import build_ext
@@ -44,7 +45,7 @@ class CMakeBuild(build_ext):
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", "2")
         subprocess.run(["cmake", "--build", str(build), "--target", "cmds_python",
                         "--parallel", jobs], check=True)
-        built = next((build / "python" / "cmds").glob("_cmds.*"))
+        built = build / "python" / "cmds" / ("_cmds" + sysconfig.get_config_var("EXT_SUFFIX"))
         target = pathlib.Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copyfile(built, target)

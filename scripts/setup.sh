@@ -5,7 +5,9 @@ set -euo pipefail
 # clang's libFuzzer runtime (libclang-rt-dev) is only recommended by clang, so it is named here.
 packages=(cmake ninja-build g++ clang libclang-rt-dev clang-format libgtest-dev libssl-dev
     pkg-config libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr libasio-dev
-    doxygen)
+    doxygen
+    python3-dev python3-venv python3-pip python3-setuptools python3-wheel python3-pybind11
+    pybind11-dev python3-pytest python3-hypothesis)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -3,7 +3,8 @@
 # each of which also replays the fuzz corpus; prints the line and branch coverage of the library
 # by the suite and fails below 95 % of its lines; builds the reference documentation, failing on
 # any Doxygen warning; and, when clang is there, fuzzes every target for 30 seconds. The debug
-# build also installs and packages the library and builds an outside project against it.
+# build also installs and packages the library and builds an outside project against it. After
+# the three builds, the Python package is installed offline into a fresh environment and tested.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,9 @@ for preset in debug asan tsan; do
     echo "=== $preset"
     cmake --workflow --preset "$preset"
 done
+
+echo "=== Python package, installed offline into a fresh environment"
+scripts/test-python.sh
 
 echo "=== coverage"
 # Counters left by an earlier run would add to this one's.

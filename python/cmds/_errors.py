@@ -71,3 +71,8 @@ ERRORS_BY_CODE = (CmdLexError, CmdSyntaxError, CmdSemanticError, CmdRuntimeError
 
 class EncodeError(ValueError):
     """A command or a call that the generator cannot write; the message says where and why."""
+
+
+# They are the package's: tracebacks and pickles name them cmds.CmdSyntaxError and so on.
+for _error in (CmdError, *ERRORS_BY_CODE, EncodeError):
+    _error.__module__ = "cmds"
