@@ -85,11 +85,11 @@ std::string Quoted(std::string_view text) {
 // language gives an absent tag.
 class Fields {
 public:
-    Fields(const py::handle& dict, std::string where) : where_(std::move(where)) {
-        if (!PyDict_Check(dict.ptr())) {
+    Fields(const py::handle& dict, std::string where)
+        : dict_(py::reinterpret_borrow<py::object>(dict)), where_(std::move(where)) {
+        if (!PyDict_Check(dict_.ptr())) {
             throw EncodeFailure(where_ + ": must be a dict");
         }
-        dict_ = dict.ptr();
     }
 
     std::uint64_t Number(Name key,
@@ -191,10 +191,10 @@ public:
     void Check(Allowed&& allowed, Reject&& reject) const {
         PyObject* key = nullptr;
         PyObject* value = nullptr;
-        for (Py_ssize_t position = 0; PyDict_Next(dict_, &position, &key, &value);) {
+        for (Py_ssize_t position = 0; PyDict_Next(dict_.ptr(), &position, &key, &value);) {
             if (!PyUnicode_Check(key)) {
-                throw EncodeFailure(where_ +
-                                    ": has a key that is not a str: " + std::string(py::repr(key)));
+                throw EncodeFailure(where_ + ": has a key of type " + Py_TYPE(key)->tp_name +
+                                    "; keys are str");
             }
             const std::string_view text = TextOf(key);
             if (!allowed(text)) {
@@ -211,7 +211,7 @@ private:
     static bool IsInt(PyObject* value) { return PyLong_Check(value) && !PyBool_Check(value); }
 
     PyObject* Find(Name key) const {
-        PyObject* value = PyDict_GetItemWithError(dict_, NameObject(key));
+        PyObject* value = PyDict_GetItemWithError(dict_.ptr(), NameObject(key));
         if (value == nullptr && PyErr_Occurred() != nullptr) {
             throw py::error_already_set();
         }
@@ -233,7 +233,7 @@ private:
         Fail(key, "must be bytes, or a str that UTF-8 can encode");
     }
 
-    PyObject* dict_ = nullptr;
+    py::object dict_;
     std::string where_;
 };
 

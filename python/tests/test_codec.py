@@ -283,13 +283,33 @@ def test_writers_write_what_encode_writes(write, command):
         == memory.getvalue()
 
 
-def test_whole_command_functions_and_failing_files():
+def test_whole_command_functions_and_files_that_take_part_or_fail():
     assert cmds.generate_connect_out(0, 5) == b"CONNECT OUTPUT \r\n\terror:0,file:5;"
     assert cmds.generate_friend_in(1, "pw", [5, 6]) == cmds.encode([friends_of(5, 6)])
     assert cmds.generate_friend_in(1, "pw", 5) == cmds.encode([friends_of(5)])
     # A narrow string may be given as a str, which stands for its UTF-8.
     assert cmds.generate_connect_in(1, "pw", "é", 1, "h", False, False, False) == \
         cmds.generate_connect_in(1, "pw", "é".encode(), 1, "h", False, False, False)
+
+    class Trickle(io.RawIOBase):
+        """Takes three bytes a call, as a raw file may."""
+
+        def __init__(self):
+            self.taken = b""
+
+        def writable(self):
+            return True
+
+        def write(self, data):
+            self.taken += bytes(data[:3])
+            return min(3, len(data))
+
+    trickle = Trickle()
+    out = cmds.Generator(trickle)
+    out.encode(friends_of(5, 6))
+    with pytest.raises(cmds.EncodeError):
+        out.encode(friends_of(-1))
+    assert trickle.taken == cmds.encode([friends_of(5, 6)])
 
     class Full(io.RawIOBase):
         def writable(self):
