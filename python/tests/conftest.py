@@ -1,7 +1,9 @@
 import pathlib
+import tempfile
 
 import pytest
 from hypothesis import Phase, settings
+from hypothesis.configuration import set_hypothesis_home_dir
 
 import cmds
 
@@ -10,6 +12,8 @@ import cmds
 settings.register_profile("cmds", database=None, deadline=None,
                           phases=[Phase.explicit, Phase.generate, Phase.shrink])
 settings.load_profile("cmds")
+# Hypothesis keeps a table of Unicode characters there; the checkout stays clean.
+set_hypothesis_home_dir(str(pathlib.Path(tempfile.gettempdir()) / "cmds-hypothesis"))
 
 CHECKOUT = pathlib.Path(__file__).resolve().parents[2]
 
