@@ -14,10 +14,6 @@ class Command(TypedDict):
     direction: str
     calls: list[Call]
 
-class Header(TypedDict):
-    verb: str
-    direction: str
-
 class ReadLimits:
     max_value_bytes: int
     max_tags_per_list: int

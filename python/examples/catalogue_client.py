@@ -51,7 +51,7 @@ async def run(port):
 
     share = cmds.Generator()
     share.generate_share_in_begin(USER, PASSWORD)
-    for file_id, name, keywords in ((1, "harbour.jpg", "boats sea"), (2, "notes.txt", "todo")):
+    for file_id, name, keywords in ((1, "harbour.jpg", "boats sea"), (2, "notes.txt", "lists")):
         share.generate_file("+", {"folder": 0, "id": file_id, "file": name, "size": 1000 * file_id,
                                   "keywords": keywords})
     share.generate_share_in_end()

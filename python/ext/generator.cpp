@@ -9,6 +9,7 @@
 #include "bindings.h"
 #include "encoding.h"
 #include "errors.h"
+#include "in_use.h"
 #include "values.h"
 
 namespace pybind11::detail {
@@ -172,9 +173,12 @@ public:
     explicit Generator(py::object file)
         : output_(std::move(file)), stream_(&output_), generator_(stream_) {}
 
-    // Runs one writer; raises what the file's write raised.
+    // Runs one writer; raises what the file's write raised. The file's write may release the GIL,
+    // and the C++ generator takes one caller at a time.
     template <typename Write>
     void Run(Write&& write) {
+        const InUse use(busy_,
+                        "the generator is in use: a writer was called while another was writing");
         if (!stream_.good()) {
             throw py::value_error("an earlier write to the file failed; make a new generator");
         }
@@ -213,6 +217,7 @@ private:
     Output output_;
     std::ostream stream_;
     cmds::CGenerator generator_;
+    bool busy_ = false;
 };
 
 // A binding of `method` that writes through the generator.

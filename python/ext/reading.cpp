@@ -7,6 +7,7 @@
 
 #include "bindings.h"
 #include "errors.h"
+#include "in_use.h"
 #include "tape.h"
 
 namespace cmds_python {
@@ -33,25 +34,8 @@ private:
     Py_buffer view_{};
 };
 
-// Marks a reader as in use for the length of a call, as its C++ reader takes one caller at a time:
-// another thread, or a handler of the reader itself, calling in meanwhile is refused.
-class InUse {
-public:
-    explicit InUse(bool& busy) : busy_(busy) {
-        if (busy_) {
-            throw std::runtime_error(
-                "the reader is in use: feed and finish cannot overlap, nor be called from a "
-                "handler");
-        }
-        busy_ = true;
-    }
-    ~InUse() { busy_ = false; }
-    InUse(const InUse&) = delete;
-    InUse& operator=(const InUse&) = delete;
-
-private:
-    bool& busy_;
-};
+constexpr char kReaderInUse[] =
+    "the reader is in use: feed and finish cannot overlap, nor be called from a handler";
 
 // Runs `step` without the GIL; a read error comes back for raising with the GIL held.
 template <typename Step>
@@ -120,12 +104,12 @@ public:
     explicit Decoder(const cmds::CReadLimits& limits) : reader_(limits) {}
 
     py::list Feed(const py::object& data) {
-        const InUse use(busy_);
+        const InUse use(busy_, kReaderInUse);
         reader_.Feed(Bytes(data));
         return reader_.TakeEnded();
     }
     void Finish() {
-        const InUse use(busy_);
+        const InUse use(busy_, kReaderInUse);
         reader_.Finish();
     }
     std::uint64_t Consumed() const { return reader_.Consumed(); }
@@ -151,12 +135,12 @@ public:
     }
 
     void Feed(const py::object& data) {
-        const InUse use(busy_);
+        const InUse use(busy_, kReaderInUse);
         const Bytes bytes(data);
         Run([&] { reader_.Feed(bytes.Data(), bytes.Size()); });
     }
     void Finish() {
-        const InUse use(busy_);
+        const InUse use(busy_, kReaderInUse);
         Run([&] { reader_.Finish(); });
     }
     std::uint64_t Consumed() const { return reader_.Consumed(); }

@@ -324,6 +324,18 @@ def test_whole_command_functions_and_files_that_take_part_or_fail():
     with pytest.raises(ValueError, match="earlier write"):
         out.generate_alive_out(0)
 
+    # A file's write may release the GIL; the generator still takes one writer at a time.
+    class Echo(io.RawIOBase):
+        def writable(self):
+            return True
+
+        def write(self, data):
+            out.generate_alive_out(1)
+
+    out = cmds.Generator(Echo())
+    with pytest.raises(RuntimeError, match="in use"):
+        out.generate_alive_out(0)
+
 
 def friends_of(*ids):
     return {"verb": "FRIENDS", "direction": "INPUT",
