@@ -4,11 +4,13 @@ set -euo pipefail
 
 # clang's libFuzzer runtime (libclang-rt-dev) is only recommended by clang, so it is named here.
 # dpkg-dev, file and lintian make and check the Debian packages; the windows preset needs the
-# MinGW-w64 cross compiler, Wine and GoogleTest's sources.
+# MinGW-w64 cross compiler, Wine and GoogleTest's sources; the Python package pybind11, pytest
+# and hypothesis.
 packages=(cmake ninja-build g++ clang libclang-rt-dev clang-format clang-tidy libgtest-dev
     libssl-dev pkg-config libcli11-dev nlohmann-json3-dev libbenchmark-dev rapidjson-dev gcovr
     libasio-dev doxygen dpkg-dev file lintian g++-mingw-w64-x86-64-posix wine64 googletest
-    libsimdjson-dev python3-matplotlib)
+    libsimdjson-dev python3-matplotlib python3-dev python3-venv python3-pip python3-setuptools
+    python3-wheel python3-pybind11 pybind11-dev python3-pytest python3-hypothesis)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -6,7 +6,8 @@
 # any Doxygen warning; and, when clang is there, fuzzes every target for 30 seconds. The debug
 # build also installs, exports and packages the library, checks the packages with lintian and
 # builds an outside project against each. When the MinGW-w64 cross compiler and Wine are there,
-# the Windows build runs its suite under Wine.
+# the Windows build runs its suite under Wine. The Python package is installed offline into a
+# fresh environment and tested.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -28,6 +29,9 @@ fi
 
 echo "=== clang-tidy"
 scripts/tidy.sh
+
+echo "=== Python package, installed offline into a fresh environment"
+scripts/test-python.sh
 
 echo "=== coverage"
 # Counters left by an earlier run would add to this one's.
