@@ -471,6 +471,11 @@ def connect():
         "expected a tag; read the number 5")
     bad("a quoted key", "CONNECT INPUT %s\"user\":1;" % MARK, SYNTAX, [],
         "expected a tag; read the string \"user\"")
+    bad("no tag", "CONNECT INPUT %s;" % MARK, SYNTAX, [], "expected a tag; read ';'")
+    bad("a comma before the end", "CONNECT INPUT user:1,%s;" % MARK, SYNTAX, [],
+        "expected a tag; read ';'")
+    bad("two commas", "CONNECT INPUT user:1,%s,pwd:x;" % MARK, SYNTAX, [],
+        "expected a tag; read ','")
     bad("an unreadable value", "CONNECT INPUT user:1,port:%s#;" % MARK, LEX, [],
         "'#' starts no token")
     bad("a tag of no list is checked after the next token",
@@ -521,6 +526,8 @@ def connect():
         "expected a value; read '-'")
     bad("a tag of the request", "CONNECT OUTPUT error:0,file:5,%suser:1;" % MARK, SYNTAX, [],
         "user is not a tag of CONNECT OUTPUT")
+    bad("a tag of no list without its colon", "CONNECT OUTPUT error:0,%ssize 1;" % MARK, SYNTAX,
+        [], "size is not a tag of CONNECT OUTPUT")
     bad("a number followed by a word", "CONNECT OUTPUT error:0,file:12%sab;" % MARK, SYNTAX, [],
         "expected ';'; read the string \"ab\"")
 
@@ -678,6 +685,7 @@ def share():
         [user], "size is not a tag of a key-only file record")
     bad("a key-only record with file", short("(*[%sfile:'a',folder:1,id:2])" % MARK), SYNTAX,
         [user], "file is not a tag of a key-only file record")
+    bad("an empty record", short("([%s])" % MARK), SYNTAX, [user], "expected a tag; read ']'")
     bad("a full record without size", short("([folder:1,id:2,file:'a'%s])" % MARK), SEMANTIC,
         [user], "tag size is missing")
     bad("a full record without file", short("(+[folder:1,id:2,size:0%s])" % MARK), SEMANTIC,
@@ -965,6 +973,8 @@ def directory():
         SYNTAX, begin, "folder takes a number; read the wide string 'x'")
     bad("a sub-folder's size", short("({folder:1,id:2,file:'a',%ssize:1});" % MARK), SYNTAX,
         begin, "size is not a tag of a subfolder record")
+    bad("an empty sub-folder entry", short("({%s});" % MARK), SYNTAX, begin,
+        "expected a tag; read '}'")
     bad("a sub-folder not closed", short("({folder:1,id:2,file:'a'%s]);" % MARK), SYNTAX, begin,
         "expected '}'; read ']'")
     bad("a sub-folder's tags are fetched before its brace is checked",
@@ -1156,6 +1166,7 @@ def find():
         [on_error(3)], "expected '{'; read ','")
     bad("a host without files", short("(id:1%s)" % MARK), SYNTAX, [result],
         "expected '['; read ')'")
+    bad("an empty host", short("(%s)" % MARK), SYNTAX, [result], "expected a tag; read ')'")
     bad("a host without id", short("(host:'h'%s%s)" % (MARK, a_file)), SEMANTIC, [result],
         "tag id is missing")
     bad("id given twice", short("(id:1,%sid:2%s)" % (MARK, a_file)), SEMANTIC, [result],
@@ -1262,6 +1273,7 @@ def friends():
     bad("user given twice", "FRIENDS INPUT user:1,pwd:x,%suser:1{};" % MARK, SEMANTIC, [],
         "tag user is given twice")
     bad("an entry without id", short("(host:'h'%s)" % MARK), SEMANTIC, [user], "tag id is missing")
+    bad("an empty entry", short("(%s)" % MARK), SYNTAX, [user], "expected a tag; read ')'")
     bad("an entry with id twice", short("(id:1,%sid:1)" % MARK), SEMANTIC, [user],
         "tag id is given twice")
     bad("an entry's host is fetched before online",
