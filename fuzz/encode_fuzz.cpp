@@ -150,11 +150,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     Require(out.str() == written, "the stream writes the commands before that line, whole");
 
-    std::vector<Json> decoded;
     std::istringstream text(written);
-    const auto failure = cmds_tool::DecodeStream(
-        text, [&](const Json& command) { decoded.push_back(command); }, nullptr);
-    Require(!failure, "the text written decodes");
+    std::ostringstream json;
+    const cmds_tool::Decoded result = cmds_tool::DecodeStream(text, &json, nullptr);
+    Require(!result.failure, "the text written decodes");
+    std::vector<Json> decoded;
+    std::istringstream lines(json.str());
+    for (std::string line; std::getline(lines, line);) {
+        decoded.push_back(Json::parse(line));
+    }
     Require(decoded.size() == encoded.commands.size(), "one command for each line");
     for (std::size_t i = 0; i < decoded.size(); ++i) {
         RequireDecodedAsGiven(encoded.commands[i], decoded[i]);

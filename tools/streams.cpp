@@ -215,7 +215,7 @@ private:
 Json ParseLine(const std::string& line) {
     try {
         return Json::parse(line);
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
         // The message starts with the parser's own tag in brackets; the rest says what and where.
         const std::string what = error.what();
         const std::size_t tagEnd = what.find("] ");

@@ -14,11 +14,17 @@
 
 // The sanitizers must be told when the stack changes, or they take the other stack's frames for
 // corruption.
-#if defined(__SANITIZE_ADDRESS__)
+// gcc tells of a sanitizer by a macro, clang through __has_feature.
+#if defined(__has_feature)
+#define CMDS_HAS_FEATURE(feature) __has_feature(feature)
+#else
+#define CMDS_HAS_FEATURE(feature) 0
+#endif
+#if defined(__SANITIZE_ADDRESS__) || CMDS_HAS_FEATURE(address_sanitizer)
 #include <sanitizer/common_interface_defs.h>
 #define CMDS_ASAN_FIBERS 1
 #endif
-#if defined(__SANITIZE_THREAD__)
+#if defined(__SANITIZE_THREAD__) || CMDS_HAS_FEATURE(thread_sanitizer)
 #include <sanitizer/tsan_interface.h>
 #define CMDS_TSAN_FIBERS 1
 #endif
