@@ -84,23 +84,9 @@ void CGenerator::GenerateTag(tokens::TOKEN key, std::uint64_t value) {
     EndPiece(detail::PutNumber(detail::PutKey(Room(detail::kTagRoom), key), value));
 }
 
-// ASCII text other than the apostrophe is its own UTF-8 form, which ConvertUnicodeToUTF8 could
-// not write otherwise; the apostrophe, whose form the support library chooses, goes through it.
 void CGenerator::GenerateTag(tokens::TOKEN key, const wstring& value) {
     converted_.clear();
-    const std::size_t size = value.size();
-    std::size_t plain = 0;
-    while (plain < size && value[plain] < 0x80 && value[plain] != '\'') {
-        ++plain;
-    }
-    if (plain == size) {
-        converted_.resize(size);
-        for (std::size_t i = 0; i < size; ++i) {
-            converted_[i] = static_cast<char>(value[i]);
-        }
-    } else {
-        ConvertUnicodeToUTF8(value, converted_);
-    }
+    ConvertUnicodeToUTF8(value, converted_);
     GenerateConverted(key, '\'');
 }
 

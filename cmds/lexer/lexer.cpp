@@ -176,7 +176,13 @@ void CLexer::NoteLineBreaks(const char* begin, const char* end, std::uint64_t of
     }
 }
 
-tokens::TOKEN CLexer::GetNextToken() {
+// The whole of reading a token is compiled as one function, as it was written before it was cut
+// into the protected steps that a subclass may call one by one.
+#if defined(__GNUC__)
+__attribute__((flatten))
+#endif
+tokens::TOKEN
+CLexer::GetNextToken() {
     try {
         if (runBegin_ == nullptr) {
             Borrow();
@@ -226,9 +232,10 @@ void CLexer::ReturnLockedRun() {
     }
 }
 
-// A wide string that lies whole within the run and holds ASCII bytes only is widened where it
-// lies: the UTF-8 form of ASCII is ASCII, so ConvertUTF8ToUnicode could give nothing else.
-bool CLexer::ReadAsciiInPlace(std::uint64_t start) {
+// A wide string that lies whole within the run is taken from there in one piece; when it holds
+// ASCII bytes only it is widened where it lies, since the UTF-8 form of ASCII is ASCII and
+// ConvertUTF8ToUnicode could give nothing else.
+bool CLexer::ReadWideInPlace(std::uint64_t start) {
     if (runNext_ == runEnd_) {
         return false;
     }
@@ -238,27 +245,32 @@ bool CLexer::ReadAsciiInPlace(std::uint64_t start) {
         return false;
     }
     const auto length = static_cast<std::size_t>(end - runNext_);
+    CheckValueSize(length);
+    const char* const text = runNext_;
+    runNext_ = end + 1;
+    lastFromRun_ = true;
+    NoteLineBreaks(text, end, start + 1);
     std::size_t i = 0;
     for (std::uint64_t block = 0; i + sizeof block <= length; i += sizeof block) {
-        std::memcpy(&block, runNext_ + i, sizeof block);
+        std::memcpy(&block, text + i, sizeof block);
         if ((block & 0x8080808080808080u) != 0) {
-            return false;
+            break;
         }
     }
-    for (; i < length; ++i) {
-        if ((static_cast<unsigned char>(runNext_[i]) & 0x80) != 0) {
-            return false;
-        }
+    while (i < length && (static_cast<unsigned char>(text[i]) & 0x80) == 0) {
+        ++i;
     }
-    CheckValueSize(length);
+    if (i < length) {
+        scratch_.assign(text, length);
+        ReturnLockedRun();
+        ConvertUTF8ToUnicode(scratch_, wideValue_);
+        return true;
+    }
     wideValue_.resize(length);
     unsigned short* const out = wideValue_.data();
     for (i = 0; i < length; ++i) {
-        out[i] = static_cast<unsigned char>(runNext_[i]);
+        out[i] = static_cast<unsigned char>(text[i]);
     }
-    NoteLineBreaks(runNext_, end, start + 1);
-    runNext_ = end + 1;
-    lastFromRun_ = true;
     return true;
 }
 
@@ -307,7 +319,7 @@ tokens::TOKEN CLexer::Scan() {
             return token;
         }
         case kApostrophe: {
-            if (ReadAsciiInPlace(start)) {
+            if (ReadWideInPlace(start)) {
                 return tokens::WSTRING;
             }
             scratch_.clear();

@@ -84,7 +84,7 @@ private:
     void CheckValueSize(std::size_t size);
     void CheckWordSize(std::size_t size);
     void ReturnLockedRun();
-    bool ReadAsciiInPlace(std::uint64_t start);
+    bool ReadWideInPlace(std::uint64_t start);
 
     CLexerStreamBase& source_;
     CLexerStream* lender_ = nullptr;

@@ -119,18 +119,20 @@ void Reader::Header() {
     }
     const CCommandInfo& info = kCommands[command_];
     const TOKEN verb = Next();
-    std::optional<std::pair<CTextPosition, std::string>> fault;
-    if (verb != info.verb) {
-        fault.emplace(lexer_.GetTokenPosition(), lexer_.DescribeToken());
+    CTextPosition faultAt;
+    const bool verbWrong = verb != info.verb;
+    if (verbWrong) {
+        faultAt = lexer_.GetTokenPosition();
+        fault_ = lexer_.DescribeToken();
     }
     const TOKEN direction = Next();
-    if (!fault && direction != info.direction) {
-        fault.emplace(lexer_.GetTokenPosition(), lexer_.DescribeToken());
+    if (!verbWrong && direction != info.direction) {
+        faultAt = lexer_.GetTokenPosition();
+        fault_ = lexer_.DescribeToken();
+    } else if (!verbWrong) {
+        return;
     }
-    if (fault) {
-        Fail(kSyntaxErrorCode, fault->first,
-             std::string("expected ") + info.name + "; read " + fault->second);
-    }
+    Fail(kSyntaxErrorCode, faultAt, std::string("expected ") + info.name + "; read " + fault_);
 }
 
 void Reader::Expect(TOKEN read, TOKEN expected) {
@@ -157,13 +159,14 @@ TOKEN Reader::ReadTagList(TagList& tags) {
                      std::to_string(limits_.maxTagsPerList));
         }
         // Only a keyword can be a tag; anything else is described before it is read past.
-        const std::string notATag =
-            isKeyword ? std::string() : "expected a tag; read " + lexer_.DescribeToken();
+        if (!isKeyword) {
+            fault_ = "expected a tag; read " + lexer_.DescribeToken();
+        }
         tag_ = isKeyword ? key : tokens::NO_TOKEN;
         // Without its ':' a key that this list does not take is the fault, not what follows it.
         if (Next() != tokens::COLON) {
             if (!isKeyword) {
-                Fail(kSyntaxErrorCode, keyAt, notATag);
+                Fail(kSyntaxErrorCode, keyAt, fault_);
             }
             if (tags.Find(key) == nullptr) {
                 Fail(kSyntaxErrorCode, keyAt, TokenText(key) + " is not a tag of " + Owner(tags));
@@ -176,21 +179,24 @@ TOKEN Reader::ReadTagList(TagList& tags) {
             Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
                  "expected a value; read " + lexer_.DescribeToken());
         }
+        // A fault found here is raised only once the token after the value has been read.
         TagValue* value = tags.Find(key);
-        std::optional<std::pair<CTextPosition, std::string>> fault;
+        CTextPosition faultAt = keyAt;
         if (value == nullptr) {
-            fault.emplace(keyAt,
-                          isKeyword ? TokenText(key) + " is not a tag of " + Owner(tags) : notATag);
+            if (isKeyword) {
+                fault_ = TokenText(key) + " is not a tag of " + Owner(tags);
+            }
         } else if (tags.KindOf(key) != kind) {
-            fault.emplace(lexer_.GetTokenPosition(), TokenText(key) + " takes " +
-                                                         KindText(tags.KindOf(key)) + "; read " +
-                                                         lexer_.DescribeToken());
+            faultAt = lexer_.GetTokenPosition();
+            fault_ = TokenText(key) + " takes " + KindText(tags.KindOf(key)) + "; read " +
+                     lexer_.DescribeToken();
+            value = nullptr;
         } else {
             CopyValue(*value, kind);
         }
         const TOKEN next = Next();
-        if (fault) {
-            Fail(kSyntaxErrorCode, fault->first, std::move(fault->second));
+        if (value == nullptr) {
+            Fail(kSyntaxErrorCode, faultAt, fault_);
         }
         if (++value->count == 2) {
             value->repeatedAt = keyAt;

@@ -315,6 +315,7 @@ private:
     bool headerRead_;
     std::size_t records_ = 0;
     tokens::TOKEN tag_ = tokens::NO_TOKEN;  // the tag whose value is being read
+    std::string fault_;                     // why the tag being read is refused, once known
     RecordPlace record_;
 };
 
