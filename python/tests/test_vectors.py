@@ -84,28 +84,38 @@ class Recorder:
 
 def check(vector):
     data = vector["text"].encode("latin-1")
+    # decode reads each command by its own header; a vector read by another command's reader
+    # says nothing about it.
+    if not header_matches(vector, data):
+        return
     calls = [from_json(call) for call in vector.get("calls") or []]
     expected = vector.get("error")
     if expected is None:
         command = {"verb": vector["verb"], "direction": vector["direction"], "calls": calls}
         assert cmds.decode(data) == [command]
-        if vector["direction"] == "OUTPUT":
-            assert cmds.decode(cmds.encode([command])) == [command]
+        if vector.get("layout", True):
+            if "password" in vector:
+                signed = [dict(call) for call in command["calls"]]
+                for call in signed:
+                    if call["call"] == "OnUser":
+                        del call["pwd"]
+                        call["password"] = vector["password"]
+                command = dict(command, calls=signed)
+            assert cmds.encode([command]) == data
         return
     with pytest.raises(cmds.CmdError) as raised:
         cmds.decode(data)
-    if not header_matches(vector, data):
-        return
     error = raised.value
     assert isinstance(error, ERROR_TYPES[expected["type"]])
     assert (error.offset, error.line, error.column) == (
         expected["offset"], expected["line"], expected["column"])
-    assert expected["reason"] in (error.reason, str(error).split(": ", 1)[1])
-    if calls:
-        recorder = Recorder()
-        with pytest.raises(cmds.CmdError):
-            cmds.Reader(recorder, cmds.ReadLimits.none()).feed(data)
-        assert recorder.calls == calls
+    assert error.reason == expected["reason"]
+    recorder = Recorder()
+    with pytest.raises(cmds.CmdError):
+        reader = cmds.Reader(recorder, cmds.ReadLimits.none())
+        reader.feed(data)
+        reader.finish()
+    assert recorder.calls == calls
 
 
 @pytest.mark.parametrize("path", VECTOR_FILES, ids=lambda path: getattr(path, "name", "none"))
