@@ -20,6 +20,12 @@ execute_process(COMMAND ${EMULATOR} "${TOOL}" check "${input}"
 execute_process(COMMAND ${EMULATOR} "${TOOL}" check
     INPUT_FILE "${input}" RESULT_VARIABLE from_stdin_result ERROR_VARIABLE from_stdin)
 string(REPLACE "${input}" "<stdin>" from_file "${from_file}")
+# AddressSanitizer warns once per process that it follows the push reader's stack switches only
+# in part; the warning is no output of the tool's.
+foreach(output from_file from_stdin)
+    string(REGEX REPLACE "==[0-9]+==WARNING: ASan doesn't fully support makecontext/swapcontext\n?[^\n]*\n" ""
+        ${output} "${${output}}")
+endforeach()
 if(NOT from_file_result EQUAL 1 OR NOT from_stdin_result EQUAL 1 OR
    NOT from_stdin STREQUAL from_file)
     message(FATAL_ERROR "cmds check read standard input (${from_stdin_result}) otherwise than "
