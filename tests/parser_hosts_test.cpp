@@ -37,6 +37,23 @@ TEST(FindInput, DefaultsOrderAndValues) {
          "FIND INPUT user:12,pwd:sig,keywords:'k',scope:myself,match:all,exact:on;",
          {"OnKeywords('k')", kUser, "OnMax(100)", "OnScope(1)", "OnMatch(0)", "OnExact(0)",
           "OnCase(no)", "OnRank(no)", "OnFreetext(no)"}},
+        // Strictly well-formed UTF-8 is decoded where it lies; surrogate forms, the
+        // apostrophe's overlong form and malformed bytes go to the support library, here and
+        // also at every split. 16 ASCII bytes come before the first multi-byte form.
+        {"keywords at the edges of UTF-8",
+         "FIND INPUT user:12,pwd:sig,keywords:'abcdefghijklmnop\xC2\x80\xDF\xBF\xE0\xA0\x80"
+         "\xED\x9F\xBF\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF';",
+         {"OnKeywords('abcdefghijklmnop\\u0080\\u07ff\\u0800\\ud7ff\\uffff\\ud800\\udc00"
+          "\\udbff\\udfff')",
+          kUser, "OnMax(100)", "OnScope(0)", "OnMatch(1)", "OnExact(1)", "OnCase(no)", "OnRank(no)",
+          "OnFreetext(no)"}},
+        {"keywords the support library decodes",
+         "FIND INPUT user:12,pwd:sig,keywords:'\xED\xA0\x80\xC0\xA7x\xC0\x80\xF4\x90\x80\x80"
+         "\xE0\x9F\xBF\xC2';",
+         {"OnKeywords('\\ud800'x\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd"
+          "\\ufffd\\ufffd\\ufffd')",
+          kUser, "OnMax(100)", "OnScope(0)", "OnMatch(1)", "OnExact(1)", "OnCase(no)", "OnRank(no)",
+          "OnFreetext(no)"}},
         {"exact begin",
          "FIND INPUT user:12,pwd:sig,keywords:'k',exact:begin;",
          {"OnKeywords('k')", kUser, "OnMax(100)", "OnScope(0)", "OnMatch(1)", "OnExact(2)",

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "cmds/lexer/run_cursor_internal.h"
 #include "cmds/lexer/words_internal.h"
 #include "cmds/support/tessel.h"
 #include "cmds/tokens/raise_internal.h"
@@ -232,9 +233,9 @@ void CLexer::ReturnLockedRun() {
     }
 }
 
-// A wide string that lies whole within the run is taken from there in one piece; when it holds
-// ASCII bytes only it is widened where it lies, since the UTF-8 form of ASCII is ASCII and
-// ConvertUTF8ToUnicode could give nothing else.
+// A wide string that lies whole within the run is taken from there in one piece and decoded where
+// it lies when its UTF-8 is strictly well formed, since ConvertUTF8ToUnicode could give nothing
+// else (see DecodeUtf8); anything else goes to the support library.
 bool CLexer::ReadWideInPlace(std::uint64_t start) {
     if (runNext_ == runEnd_) {
         return false;
@@ -250,26 +251,11 @@ bool CLexer::ReadWideInPlace(std::uint64_t start) {
     runNext_ = end + 1;
     lastFromRun_ = true;
     NoteLineBreaks(text, end, start + 1);
-    std::size_t i = 0;
-    for (std::uint64_t block = 0; i + sizeof block <= length; i += sizeof block) {
-        std::memcpy(&block, text + i, sizeof block);
-        if ((block & 0x8080808080808080u) != 0) {
-            break;
-        }
-    }
-    while (i < length && (static_cast<unsigned char>(text[i]) & 0x80) == 0) {
-        ++i;
-    }
-    if (i < length) {
+    bool hasLineFeed = false;
+    if (!detail::DecodeUtf8(text, length, wideValue_, hasLineFeed)) {
         scratch_.assign(text, length);
         ReturnLockedRun();
         ConvertUTF8ToUnicode(scratch_, wideValue_);
-        return true;
-    }
-    wideValue_.resize(length);
-    unsigned short* const out = wideValue_.data();
-    for (i = 0; i < length; ++i) {
-        out[i] = static_cast<unsigned char>(text[i]);
     }
     return true;
 }

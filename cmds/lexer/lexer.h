@@ -14,6 +14,10 @@
 
 namespace cmds {
 
+namespace detail {
+class RunCursor;
+}
+
 /// Turns the bytes of a source into tokens and keeps the value of the last token of each kind.
 /// The source is not owned and must outlive the lexer. The lexer counts the bytes it reads, so
 /// it can tell where each token starts whatever the source.
@@ -70,6 +74,9 @@ protected:
     tokens::TOKEN FindKeyword(const char* word);
 
 private:
+    // Reads tag lists in place on the parser's behalf.
+    friend class detail::RunCursor;
+
     int Get();
     void PutBack(int c);
     int GetOutsideRun();

@@ -1,9 +1,12 @@
 #include "cmds/parser/parser.h"
 
+#include <cstring>
 #include <memory>
 #include <utility>
 
+#include "cmds/lexer/run_cursor_internal.h"
 #include "cmds/parser/parser_internal.h"
+#include "cmds/support/tessel.h"
 #include "cmds/tokens/tables_internal.h"
 
 namespace cmds {
@@ -142,64 +145,20 @@ void Reader::Expect(TOKEN read, TOKEN expected) {
     }
 }
 
-// Each tag is read as key, ":", value and the token after it, and only then checked against
-// the list's table: an undeclared key or a value of the wrong kind is rejected after that
-// fourth token. The value is copied before the fourth token can replace it in the lexer.
+// A tag is read in place where the source lends its bytes and the tag is well formed; anything
+// else, and any fault, is read as tokens, which tell what is wrong and where.
 TOKEN Reader::ReadTagList(TagList& tags) {
     for (std::size_t count = 1;; ++count) {
-        const TOKEN key = Next();
-        const CTextPosition keyAt = lexer_.GetTokenPosition();
-        const bool isKeyword = key > tokens::NO_TOKEN && key < tokens::COLON;
-        if (key == tokens::END_OF_INPUT) {
-            Fail(kSyntaxErrorCode, keyAt, "expected a tag; read the end of the input");
-        }
-        if (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList) {
-            Fail(kSyntaxErrorCode, keyAt,
-                 "more tags in one list than the limit of " +
-                     std::to_string(limits_.maxTagsPerList));
-        }
-        // Only a keyword can be a tag; anything else is described before it is read past.
-        if (!isKeyword) {
-            fault_ = "expected a tag; read " + lexer_.DescribeToken();
-        }
-        tag_ = isKeyword ? key : tokens::NO_TOKEN;
-        // Without its ':' a key that this list does not take is the fault, not what follows it.
-        if (Next() != tokens::COLON) {
-            if (!isKeyword) {
-                Fail(kSyntaxErrorCode, keyAt, fault_);
-            }
-            if (tags.Find(key) == nullptr) {
-                Fail(kSyntaxErrorCode, keyAt, TokenText(key) + " is not a tag of " + Owner(tags));
-            }
-            Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
-                 "expected ':' after " + TokenText(key) + "; read " + lexer_.DescribeToken());
-        }
-        const TOKEN kind = Next();
-        if (kind < tokens::NUMBER || kind > tokens::SCOPE_VALUE) {
-            Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
-                 "expected a value; read " + lexer_.DescribeToken());
-        }
-        // A fault found here is raised only once the token after the value has been read.
-        TagValue* value = tags.Find(key);
-        CTextPosition faultAt = keyAt;
-        if (value == nullptr) {
-            if (isKeyword) {
-                fault_ = TokenText(key) + " is not a tag of " + Owner(tags);
-            }
-        } else if (tags.KindOf(key) != kind) {
-            faultAt = lexer_.GetTokenPosition();
-            fault_ = TokenText(key) + " takes " + KindText(tags.KindOf(key)) + "; read " +
-                     lexer_.DescribeToken();
-            value = nullptr;
-        } else {
-            CopyValue(*value, kind);
-        }
-        const TOKEN next = Next();
-        if (value == nullptr) {
-            Fail(kSyntaxErrorCode, faultAt, fault_);
-        }
-        if (++value->count == 2) {
-            value->repeatedAt = keyAt;
+        TOKEN next = tokens::COMMA;
+        switch (ReadTagInPlace(tags, count)) {
+            case InPlace::kTagAndComma:
+                break;
+            case InPlace::kTag:
+                next = Next();
+                break;
+            case InPlace::kNothing:
+                next = ReadTagAsTokens(tags, count);
+                break;
         }
         if (next != tokens::COMMA) {
             tag_ = tokens::NO_TOKEN;
@@ -207,6 +166,177 @@ TOKEN Reader::ReadTagList(TagList& tags) {
             return next;
         }
     }
+}
+
+// Reads the tag as ReadTagAsTokens would when the source lends the whole of it and it holds a
+// key of the list, its ':' and a value of the key's kind that needs no conversion while the
+// source is locked, within the limits; otherwise reads nothing. The token after the value is
+// read only when it is a comma.
+Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
+    RunCursor run(lexer_);
+    run.SkipBlanks();
+    const char* const key = run.next;
+    const std::size_t keyLength = run.WordLength();
+    if (keyLength == 0 || (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList)) {
+        return InPlace::kNothing;
+    }
+    const WordEntry* const word = FindWord(key, keyLength);
+    const int slot = word == nullptr ? -1 : tags.Table().SlotOf(word->token);
+    if (slot < 0) {
+        return InPlace::kNothing;
+    }
+    const CTextPosition keyAt = run.PositionOf(key);
+    run.next += keyLength;
+    run.SkipBlanks();
+    if (run.next == run.end || *run.next != ':') {
+        return InPlace::kNothing;
+    }
+    ++run.next;
+    run.SkipBlanks();
+    if (run.next == run.end) {
+        return InPlace::kNothing;
+    }
+    TagValue& value = tags.Value(slot);
+    const std::size_t maxBytes =
+        limits_.maxValueBytes == 0 ? std::size_t(-1) : limits_.maxValueBytes;
+    const TOKEN kind = tags.Table().Kind(slot);
+    switch (kind) {
+        case tokens::NUMBER: {
+            const char* p = run.next;
+            std::uint64_t number = 0;
+            while (p != run.end && IsDigit(*p)) {
+                number = number * 10 + static_cast<std::uint64_t>(*p++ - '0');
+            }
+            if (p == run.next || p == run.end ||
+                static_cast<std::size_t>(p - run.next) > maxBytes) {
+                return InPlace::kNothing;
+            }
+            run.next = p;
+            value.number = number;
+            break;
+        }
+        case tokens::WSTRING:
+        case tokens::STRING: {
+            const char quote = kind == tokens::WSTRING ? '\'' : '"';
+            if (*run.next != quote) {
+                return InPlace::kNothing;
+            }
+            const char* const text = run.next + 1;
+            const auto* close = static_cast<const char*>(
+                std::memchr(text, quote, static_cast<std::size_t>(run.end - text)));
+            if (close == nullptr) {
+                return InPlace::kNothing;
+            }
+            const auto length = static_cast<std::size_t>(close - text);
+            if (length > maxBytes) {
+                return InPlace::kNothing;
+            }
+            bool hasLineFeed = true;
+            if (kind != tokens::WSTRING || !DecodeUtf8(text, length, value.wide, hasLineFeed)) {
+                // The support library never runs while the source is locked.
+                if (!run.Keepable()) {
+                    return InPlace::kNothing;
+                }
+                tag_ = word->token;
+                std::string& bytes = run.Scratch();
+                bytes.assign(text, length);
+                if (kind == tokens::WSTRING) {
+                    ConvertUTF8ToUnicode(bytes, value.wide);
+                } else {
+                    value.narrow.clear();
+                    ConvertASCIIcodeToString(bytes, value.narrow);
+                }
+                hasLineFeed = true;
+            }
+            if (hasLineFeed) {
+                run.NoteLineFeeds(text, close);
+            }
+            run.next = close + 1;
+            break;
+        }
+        default: {
+            const std::size_t length = run.WordLength();
+            const WordEntry* const setting = length == 0 ? nullptr : FindWord(run.next, length);
+            if (setting == nullptr || setting->token != kind) {
+                return InPlace::kNothing;
+            }
+            run.next += length;
+            value.word = setting->value;
+            break;
+        }
+    }
+    tag_ = word->token;
+    if (++value.count == 2) {
+        value.repeatedAt = keyAt;
+    }
+    run.SkipBlanks();
+    if (run.next != run.end && *run.next == ',') {
+        ++run.next;
+        run.Commit();
+        return InPlace::kTagAndComma;
+    }
+    run.Commit();
+    return InPlace::kTag;
+}
+
+// Each tag is read as key, ":", value and the token after it, and only then checked against
+// the list's table: an undeclared key or a value of the wrong kind is rejected after that
+// fourth token. The value is copied before the fourth token can replace it in the lexer.
+TOKEN Reader::ReadTagAsTokens(TagList& tags, std::size_t count) {
+    const TOKEN key = Next();
+    const CTextPosition keyAt = lexer_.GetTokenPosition();
+    const bool isKeyword = key > tokens::NO_TOKEN && key < tokens::COLON;
+    if (key == tokens::END_OF_INPUT) {
+        Fail(kSyntaxErrorCode, keyAt, "expected a tag; read the end of the input");
+    }
+    if (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList) {
+        Fail(kSyntaxErrorCode, keyAt,
+             "more tags in one list than the limit of " + std::to_string(limits_.maxTagsPerList));
+    }
+    // Only a keyword can be a tag; anything else is described before it is read past.
+    if (!isKeyword) {
+        fault_ = "expected a tag; read " + lexer_.DescribeToken();
+    }
+    tag_ = isKeyword ? key : tokens::NO_TOKEN;
+    // Without its ':' a key that this list does not take is the fault, not what follows it.
+    if (Next() != tokens::COLON) {
+        if (!isKeyword) {
+            Fail(kSyntaxErrorCode, keyAt, fault_);
+        }
+        if (tags.Find(key) == nullptr) {
+            Fail(kSyntaxErrorCode, keyAt, TokenText(key) + " is not a tag of " + Owner(tags));
+        }
+        Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
+             "expected ':' after " + TokenText(key) + "; read " + lexer_.DescribeToken());
+    }
+    const TOKEN kind = Next();
+    if (kind < tokens::NUMBER || kind > tokens::SCOPE_VALUE) {
+        Fail(kSyntaxErrorCode, lexer_.GetTokenPosition(),
+             "expected a value; read " + lexer_.DescribeToken());
+    }
+    // A fault found here is raised only once the token after the value has been read.
+    TagValue* value = tags.Find(key);
+    CTextPosition faultAt = keyAt;
+    if (value == nullptr) {
+        if (isKeyword) {
+            fault_ = TokenText(key) + " is not a tag of " + Owner(tags);
+        }
+    } else if (tags.KindOf(key) != kind) {
+        faultAt = lexer_.GetTokenPosition();
+        fault_ = TokenText(key) + " takes " + KindText(tags.KindOf(key)) + "; read " +
+                 lexer_.DescribeToken();
+        value = nullptr;
+    } else {
+        CopyValue(*value, kind);
+    }
+    const TOKEN next = Next();
+    if (value == nullptr) {
+        Fail(kSyntaxErrorCode, faultAt, fault_);
+    }
+    if (++value->count == 2) {
+        value->repeatedAt = keyAt;
+    }
+    return next;
 }
 
 void Reader::CopyValue(TagValue& value, TOKEN kind) {

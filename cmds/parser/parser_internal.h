@@ -184,6 +184,7 @@ public:
         return slot < 0 ? nullptr : &(*values_)[static_cast<std::size_t>(slot)];
     }
     tokens::TOKEN KindOf(tokens::TOKEN tag) const { return table_.Kind(table_.SlotOf(tag)); }
+    TagValue& Value(int slot) const { return (*values_)[static_cast<std::size_t>(slot)]; }
     // Where the token after the list starts: what a missing tag is reported at.
     CTextPosition end;
 
@@ -259,7 +260,12 @@ public:
 private:
     tokens::TOKEN Next() { return lexer_.GetNextToken(); }
     void Header();
+    // How far ReadTagInPlace read: not at all, a tag and its comma, or a tag alone.
+    enum class InPlace { kNothing, kTagAndComma, kTag };
+
     tokens::TOKEN ReadTagList(TagList& tags);
+    InPlace ReadTagInPlace(TagList& tags, std::size_t count);
+    tokens::TOKEN ReadTagAsTokens(TagList& tags, std::size_t count);
     void CopyValue(TagValue& value, tokens::TOKEN kind);
     tokens::TOKEN ReadTag(tokens::TOKEN key, std::uint64_t& value);
     void Expect(tokens::TOKEN read, tokens::TOKEN expected);

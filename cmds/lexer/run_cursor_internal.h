@@ -1,0 +1,116 @@
+// Reading straight from the run that the lexer's source has lent, for the readers of tag lists,
+// which know what comes next and need no tokens for the common case.
+#ifndef CMDS_LEXER_RUN_CURSOR_INTERNAL_H
+#define CMDS_LEXER_RUN_CURSOR_INTERNAL_H
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+#include "cmds/lexer/lexer.h"
+#include "cmds/lexer/words_internal.h"
+
+namespace cmds::detail {
+
+// Decodes `length` bytes of UTF-8 into `out` when they are well formed in the strict sense:
+// shortest forms of code points up to U+10FFFF, no surrogates. Those are the UTF-8 forms of
+// values that ConvertUnicodeToUTF8 writes, and ConvertUTF8ToUnicode must undo it, so it could
+// give nothing else. Returns false, leaving `out` unspecified, on any other byte sequence, which
+// only the support library may decode. `hasLineFeed` tells whether a line feed is among the bytes.
+bool DecodeUtf8(const char* text, std::size_t length, wstring& out, bool& hasLineFeed);
+
+// A view of the lexer's lent run from where the lexer stands. Nothing read through it counts
+// until Commit; what is not committed is read again as tokens. Without a lent run the view is
+// empty. A source that locks while lending is returned when the view ends, as after a token.
+class RunCursor {
+public:
+    explicit RunCursor(CLexer& lexer) : lexer_(lexer) {
+        if (lexer.runBegin_ == nullptr) {
+            lexer.Borrow();
+        }
+        next = lexer.runNext_;
+        end = lexer.runEnd_;
+        line_ = lexer.line_;
+        lineStart_ = lexer.lineStart_;
+    }
+    ~RunCursor() {
+        if (lexer_.holdDepth_ == 0 || !lexer_.runKeepable_) {
+            lexer_.GiveBack();
+        }
+    }
+    RunCursor(const RunCursor&) = delete;
+    RunCursor& operator=(const RunCursor&) = delete;
+
+    // Whether host code may run while the run is lent.
+    bool Keepable() const { return lexer_.runKeepable_; }
+
+    void SkipBlanks() {
+        while (next != end && IsBlank(*next)) {
+            if (*next == '\n') {
+                ++line_;
+                lineStart_ = OffsetOf(next + 1);
+            }
+            ++next;
+        }
+    }
+
+    // The length of the word of letters and digits that starts at `next` with a letter; 0 when
+    // none does or when the run ends within it, so that the next run might extend it.
+    std::size_t WordLength() const {
+        if (next == end || !IsLetter(*next)) {
+            return 0;
+        }
+        const char* p = next + 1;
+        while (p != end && IsLetterOrDigit(*p)) {
+            ++p;
+        }
+        return p == end ? 0 : static_cast<std::size_t>(p - next);
+    }
+
+    // Counts the line feeds among the bytes [begin, stop) of the run.
+    void NoteLineFeeds(const char* begin, const char* stop) {
+        for (const char* p = begin; p != stop; ++p) {
+            p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)));
+            if (p == nullptr) {
+                return;
+            }
+            ++line_;
+            lineStart_ = OffsetOf(p + 1);
+        }
+    }
+
+    // Where `at`, a byte of the run on the current line, lies.
+    CTextPosition PositionOf(const char* at) const {
+        const std::uint64_t offset = OffsetOf(at);
+        return {static_cast<std::size_t>(offset), line_,
+                static_cast<std::size_t>(offset - lineStart_ + 1)};
+    }
+
+    // The lexer's spare text, for bytes handed to the support library.
+    std::string& Scratch() { return lexer_.scratch_; }
+
+    // Counts everything before `next` as read.
+    void Commit() {
+        lexer_.runNext_ = next;
+        lexer_.line_ = line_;
+        lexer_.lineStart_ = lineStart_;
+        lexer_.lastFromRun_ = false;
+    }
+
+    const char* next;
+    const char* end;
+
+private:
+    std::uint64_t OffsetOf(const char* at) const {
+        return lexer_.consumed_ + static_cast<std::uint64_t>(at - lexer_.runBegin_);
+    }
+
+    CLexer& lexer_;
+    std::size_t line_;
+    std::uint64_t lineStart_;
+};
+
+}  // namespace cmds::detail
+
+#endif
