@@ -283,12 +283,14 @@ tokens::TOKEN CLexer::Scan() {
             }
             if (end != runEnd_) {
                 runNext_ = end;
-                return Classify(word, static_cast<std::size_t>(end - word));
+                const auto length = static_cast<std::size_t>(end - word);
+                return Classify(detail::FindAlphanumericWord(word, length), word, length);
             }
         }
         scratch_.assign(1, static_cast<char>(c));
         ReadString(scratch_);
-        return Classify(scratch_.data(), scratch_.size());
+        return Classify(detail::FindAlphanumericWord(scratch_.data(), scratch_.size()),
+                        scratch_.data(), scratch_.size());
     }
     if (IsDigit(c)) {
         return ReadNumber(c, numberValue_);
@@ -526,11 +528,13 @@ tokens::TOKEN CLexer::ReadQuoteString(std::string& value) {
 }
 
 tokens::TOKEN CLexer::FindKeyword(const char* word) {
-    return Classify(word, std::strlen(word));
+    const std::size_t length = std::strlen(word);
+    return Classify(detail::FindWord(word, length), word, length);
 }
 
-tokens::TOKEN CLexer::Classify(const char* word, std::size_t length) {
-    const detail::WordEntry* entry = detail::FindWord(word, length);
+// `entry` is what the word index holds for the word.
+tokens::TOKEN CLexer::Classify(const detail::WordEntry* entry, const char* word,
+                               std::size_t length) {
     if (entry == nullptr) {
         CheckValueSize(length);
         narrowValue_.assign(word, length);

@@ -16,7 +16,8 @@ namespace cmds {
 
 namespace detail {
 class RunCursor;
-}
+struct WordEntry;
+}  // namespace detail
 
 /// Turns the bytes of a source into tokens and keeps the value of the last token of each kind.
 /// The source is not owned and must outlive the lexer. The lexer counts the bytes it reads, so
@@ -85,7 +86,7 @@ private:
     std::uint64_t Offset() const;
     void NoteLineBreaks(const char* begin, const char* end, std::uint64_t offset);
     bool CollectQuoted(int quote, std::string& text);
-    tokens::TOKEN Classify(const char* word, std::size_t length);
+    tokens::TOKEN Classify(const detail::WordEntry* entry, const char* word, std::size_t length);
     tokens::TOKEN Scan();
     [[noreturn]] void Fail(const char* reason);
     void CheckValueSize(std::size_t size);

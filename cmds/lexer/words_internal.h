@@ -90,6 +90,20 @@ public:
 
     // Null when no table holds the word, compared without regard to case.
     const Entry* Find(const char* word, std::size_t length) const {
+        return Find(word, length, [](char c) { return FoldCase(c); });
+    }
+    // Find for a word of ASCII letters and digits only, which setting bit 5 folds.
+    const Entry* FindAlphanumeric(const char* word, std::size_t length) const {
+        return Find(word, length, [](char c) { return static_cast<char>(c | 0x20); });
+    }
+
+private:
+    // Over three times the 74 table words, so probe runs stay short and a free slot always ends
+    // a search.
+    static constexpr std::size_t kSlots = 256;
+
+    template <typename Fold>
+    const Entry* Find(const char* word, std::size_t length, Fold fold) const {
         if (length == 0 || length > kMaxLength) {
             return nullptr;
         }
@@ -98,33 +112,29 @@ public:
             if (entry.length == 0) {
                 return nullptr;
             }
-            if (entry.length == length && EqualFolded(entry.text, word, length)) {
+            if (entry.length == length && Equal(entry.text, word, length, fold)) {
                 return &entry;
             }
         }
     }
 
-private:
-    // Over three times the 74 table words, so probe runs stay short and a free slot always ends
-    // a search.
-    static constexpr std::size_t kSlots = 256;
-
     // The length and three letters tell the table words apart; a multiplicative mix spreads
-    // them over the slots so that probes stay short.
+    // them over the slots so that probes stay short. Bit 5 is set rather than the case folded:
+    // it maps both cases of a letter alike and leaves every other byte as it is in both the
+    // table's and the looked-up word, which is all a hash needs.
     static std::size_t Hash(const char* word, std::size_t length) {
-        const std::uint32_t key =
-            static_cast<std::uint32_t>(length) |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(FoldCase(word[0]))) << 8 |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(FoldCase(word[length / 2])))
-                << 16 |
-            static_cast<std::uint32_t>(static_cast<unsigned char>(FoldCase(word[length - 1])))
-                << 24;
+        const auto unit = [](char c) {
+            return static_cast<std::uint32_t>(static_cast<unsigned char>(c) | 0x20u);
+        };
+        const std::uint32_t key = static_cast<std::uint32_t>(length) | unit(word[0]) << 8 |
+                                  unit(word[length / 2]) << 16 | unit(word[length - 1]) << 24;
         return (key * 2654435761u) >> 24;
     }
 
-    static bool EqualFolded(const char* folded, const char* word, std::size_t length) {
+    template <typename Fold>
+    static bool Equal(const char* folded, const char* word, std::size_t length, Fold fold) {
         for (std::size_t i = 0; i < length; ++i) {
-            if (folded[i] != FoldCase(word[i])) {
+            if (folded[i] != fold(word[i])) {
                 return false;
             }
         }
@@ -170,6 +180,12 @@ inline const WordIndex kWords;
 // that occurs in several tables is found in the first, in the order keywords, M, P, C, scope.
 inline const WordEntry* FindWord(const char* word, std::size_t length) {
     const WordIndex::Entry* entry = kWords.Find(word, length);
+    return entry == nullptr ? nullptr : &entry->word;
+}
+
+// FindWord for a word of ASCII letters and digits only, as the lexer reads them.
+inline const WordEntry* FindAlphanumericWord(const char* word, std::size_t length) {
+    const WordIndex::Entry* entry = kWords.FindAlphanumeric(word, length);
     return entry == nullptr ? nullptr : &entry->word;
 }
 

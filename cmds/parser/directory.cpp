@@ -52,9 +52,11 @@ void Reader::Read(IDirectory& sink) {
 
 // Reads the tags of one sub-folder entry; the caller has consumed "{" and checks for "}".
 TOKEN Reader::ReadSubDir(CSubDirInfo& entry) {
+    constexpr int kFileSlot = kSubDirTags.SlotOf(KW_FILE);
     TagList tags(state_, kSubDirTags);
+    tags.Bind(kFileSlot, entry.file);
     const TOKEN next = ReadTagList(tags);
-    TakeW(tags, KW_FILE, nullptr, entry.file);
+    Settle(tags, kFileSlot, KW_FILE, true);
     entry.folder = Retrieve(tags, KW_FOLDER);
     entry.id = Retrieve(tags, KW_ID);
     entry.isProtected = IsYes(Retrieve(tags, KW_PROTECTED, C_NO));

@@ -23,6 +23,26 @@ constexpr TagTable kFullFileTags("a file record", {{KW_FOLDER, NUMBER},
                                                    {KW_TYPE, WSTRING}});
 constexpr TagTable kKeyFileTags("a key-only file record", {{KW_FOLDER, NUMBER}, {KW_ID, NUMBER}});
 
+// A wide field of a full record, read straight into the record.
+struct WideField {
+    TOKEN tag;
+    wstring CFileInfo::*field;
+    int slot;
+};
+
+constexpr WideField Wide(TOKEN tag, wstring CFileInfo::*field) {
+    return {tag, field, kFullFileTags.SlotOf(tag)};
+}
+
+// In the order in which their faults are looked for; the file name alone is mandatory.
+constexpr WideField kWideFields[] = {
+    Wide(KW_FILE, &CFileInfo::file),       Wide(KW_KEYWORDS, &CFileInfo::keywords),
+    Wide(KW_EXT, &CFileInfo::ext),         Wide(KW_AUTHOR, &CFileInfo::author),
+    Wide(KW_SUBJECT, &CFileInfo::subject), Wide(KW_MANAGER, &CFileInfo::manager),
+    Wide(KW_COMPANY, &CFileInfo::company), Wide(KW_COMMENTS, &CFileInfo::comments),
+    Wide(KW_TITLE, &CFileInfo::title),     Wide(KW_CATEGORY, &CFileInfo::category),
+    Wide(KW_CREATOR, &CFileInfo::creator), Wide(KW_TYPE, &CFileInfo::type)};
+
 }  // namespace
 
 // Reads the tags of one record body; the caller has consumed "[" and checks for "]". Key-only
@@ -30,22 +50,19 @@ constexpr TagTable kKeyFileTags("a key-only file record", {{KW_FOLDER, NUMBER}, 
 TOKEN Reader::ReadFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
     const bool full = kind == FILE_PLUS;
     TagList tags(state_, full ? kFullFileTags : kKeyFileTags);
+    if (full) {
+        for (const WideField& wide : kWideFields) {
+            tags.Bind(wide.slot, record.*wide.field);
+        }
+    }
     const TOKEN next = ReadTagList(tags);
 
     record.folder = Retrieve(tags, KW_FOLDER);
     record.id = Retrieve(tags, KW_ID);
     if (full) {
         record.size = Retrieve(tags, KW_SIZE);
-        TakeW(tags, KW_FILE, nullptr, record.file);
-        const std::pair<TOKEN, wstring CFileInfo::*> texts[] = {
-            {KW_KEYWORDS, &CFileInfo::keywords}, {KW_EXT, &CFileInfo::ext},
-            {KW_AUTHOR, &CFileInfo::author},     {KW_SUBJECT, &CFileInfo::subject},
-            {KW_MANAGER, &CFileInfo::manager},   {KW_COMPANY, &CFileInfo::company},
-            {KW_COMMENTS, &CFileInfo::comments}, {KW_TITLE, &CFileInfo::title},
-            {KW_CATEGORY, &CFileInfo::category}, {KW_CREATOR, &CFileInfo::creator},
-            {KW_TYPE, &CFileInfo::type}};
-        for (const auto& [tag, field] : texts) {
-            TakeW(tags, tag, kNoWideText, record.*field);
+        for (const WideField& wide : kWideFields) {
+            Settle(tags, wide.slot, wide.tag, wide.tag == KW_FILE);
         }
     }
     return next;

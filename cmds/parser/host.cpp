@@ -1,5 +1,7 @@
 #include "cmds/parser/parser_internal.h"
 
+#include <utility>
+
 namespace cmds::detail {
 
 using namespace tokens;
@@ -14,18 +16,24 @@ constexpr TagTable kHostTags("a host record", {{KW_ID, NUMBER},
                                                {KW_USER, WSTRING},
                                                {KW_NICK, WSTRING}});
 
+constexpr int kHostSlot = kHostTags.SlotOf(KW_HOST);
+constexpr int kUserSlot = kHostTags.SlotOf(KW_USER);
+constexpr int kNickSlot = kHostTags.SlotOf(KW_NICK);
+
 }  // namespace
 
 // Reads the tags of one host record into `host`; the caller has consumed "(".
 TOKEN Reader::ReadHostTags(CHostInfo& host, bool& online) {
     TagList tags(state_, kHostTags);
+    tags.Bind(kHostSlot, host.host);
+    tags.Bind(kUserSlot, host.user);
+    tags.Bind(kNickSlot, host.nick);
     const TOKEN next = ReadTagList(tags);
     host.id = Retrieve(tags, KW_ID);
-    TakeW(tags, KW_HOST, kNoWideText, host.host);
+    Settle(tags, kHostSlot, KW_HOST, false);
     host.port = static_cast<unsigned short>(Retrieve(tags, KW_PORT, std::uint64_t{0}));
-    TakeW(tags, KW_USER, kNoWideText, host.user);
-    TakeW(tags, KW_NICK, kNoWideText, host.nick);
-    host.address.clear();
+    Settle(tags, kUserSlot, KW_USER, false);
+    Settle(tags, kNickSlot, KW_NICK, false);
     SplitAddresses(RetrieveA(tags, KW_ADDRESS, ""), host.address);
     online = IsYes(Retrieve(tags, KW_ONLINE, C_YES));
     return next;
@@ -74,10 +82,13 @@ TOKEN Reader::ReadHostList(IFindOut& sink) {
     return token;
 }
 
-// Splits an address text at line feeds, semicolons, commas, blanks, tabs and carriage returns;
-// empty pieces are dropped and the pieces are appended to what `addresses` holds.
+// Splits an address text at line feeds, semicolons, commas, blanks, tabs and carriage returns
+// into `addresses`, dropping empty pieces. Strings are reused, those left over kept aside for
+// later hosts, so that reading allocates nothing once they have grown to fit.
 void Reader::SplitAddresses(const std::string& text, std::vector<std::string>& addresses) {
     static const char kSeparators[] = "\n;, \t\r";
+    std::vector<std::string>& spare = state_.spareAddresses;
+    std::size_t count = 0;
     std::size_t start = 0;
     while (start < text.size()) {
         start = text.find_first_not_of(kSeparators, start);
@@ -88,8 +99,20 @@ void Reader::SplitAddresses(const std::string& text, std::vector<std::string>& a
         if (end == std::string::npos) {
             end = text.size();
         }
-        addresses.emplace_back(text, start, end - start);
+        if (count == addresses.size()) {
+            if (spare.empty()) {
+                addresses.emplace_back();
+            } else {
+                addresses.push_back(std::move(spare.back()));
+                spare.pop_back();
+            }
+        }
+        addresses[count++].assign(text, start, end - start);
         start = end;
+    }
+    while (addresses.size() > count) {
+        spare.push_back(std::move(addresses.back()));
+        addresses.pop_back();
     }
 }
 

@@ -180,7 +180,7 @@ Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
     if (keyLength == 0 || (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList)) {
         return InPlace::kNothing;
     }
-    const WordEntry* const word = FindWord(key, keyLength);
+    const WordEntry* const word = FindAlphanumericWord(key, keyLength);
     const int slot = word == nullptr ? -1 : tags.Table().SlotOf(word->token);
     if (slot < 0) {
         return InPlace::kNothing;
@@ -232,7 +232,8 @@ Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
                 return InPlace::kNothing;
             }
             bool hasLineFeed = true;
-            if (kind != tokens::WSTRING || !DecodeUtf8(text, length, value.wide, hasLineFeed)) {
+            if (kind != tokens::WSTRING ||
+                !DecodeUtf8(text, length, TagList::WideOf(value), hasLineFeed)) {
                 // The support library never runs while the source is locked.
                 if (!run.Keepable()) {
                     return InPlace::kNothing;
@@ -241,7 +242,7 @@ Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
                 std::string& bytes = run.Scratch();
                 bytes.assign(text, length);
                 if (kind == tokens::WSTRING) {
-                    ConvertUTF8ToUnicode(bytes, value.wide);
+                    ConvertUTF8ToUnicode(bytes, TagList::WideOf(value));
                 } else {
                     value.narrow.clear();
                     ConvertASCIIcodeToString(bytes, value.narrow);
@@ -256,7 +257,8 @@ Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
         }
         default: {
             const std::size_t length = run.WordLength();
-            const WordEntry* const setting = length == 0 ? nullptr : FindWord(run.next, length);
+            const WordEntry* const setting =
+                length == 0 ? nullptr : FindAlphanumericWord(run.next, length);
             if (setting == nullptr || setting->token != kind) {
                 return InPlace::kNothing;
             }
@@ -348,7 +350,7 @@ void Reader::CopyValue(TagValue& value, TOKEN kind) {
             lexer_.GetString(value.narrow);
             break;
         case tokens::WSTRING:
-            lexer_.GetWString(value.wide);
+            lexer_.GetWString(TagList::WideOf(value));
             break;
         case tokens::M_VALUE: {
             tokens::M_TYPE_ENUM word = tokens::M_NONE;
@@ -464,20 +466,6 @@ const wstring& Reader::RetrieveW(TagList& tags, TOKEN tag, const unsigned short*
         return value.wide;
     }
     return Single(tags, value, tag).wide;
-}
-
-// RetrieveW for a value that goes into a record: it is swapped in rather than copied.
-void Reader::TakeW(TagList& tags, TOKEN tag, const unsigned short* def, wstring& target) {
-    TagValue& value = Find(tags, tag);
-    if (value.count == 0 && def != nullptr) {
-        if (*def == 0) {
-            target.clear();
-        } else {
-            target.assign(def);
-        }
-        return;
-    }
-    target.swap(Single(tags, value, tag).wide);
 }
 
 }  // namespace detail

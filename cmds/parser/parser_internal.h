@@ -63,7 +63,7 @@ public:
     }
 
     // The slot of `tag`, or -1 when the list does not accept it.
-    int SlotOf(tokens::TOKEN tag) const {
+    constexpr int SlotOf(tokens::TOKEN tag) const {
         if (tag < kFirstToken || tag > kLastToken) {
             return -1;
         }
@@ -92,11 +92,12 @@ private:
 // the field of the declared kind is ever read back.
 struct TagValue {
     std::int32_t count = 0;
-    std::uint64_t number = 0;  // NUMBER
-    std::int32_t word = 0;     // M_VALUE, P_VALUE, C_VALUE or SCOPE_VALUE
-    std::string narrow;        // STRING
-    wstring wide;              // WSTRING
-    CTextPosition repeatedAt;  // where the tag was given a second time
+    std::uint64_t number = 0;      // NUMBER
+    std::int32_t word = 0;         // M_VALUE, P_VALUE, C_VALUE or SCOPE_VALUE
+    std::string narrow;            // STRING
+    wstring wide;                  // WSTRING, unless bound
+    wstring* boundWide = nullptr;  // where a WSTRING value goes instead: a record's field
+    CTextPosition repeatedAt;      // where the tag was given a second time
 };
 
 using TagValues = std::array<TagValue, TagTable::kMaxTags>;
@@ -154,6 +155,8 @@ struct ReadState {
     Kept<CFileInfo> file;
     Kept<CHostInfo> host;
     Kept<CSubDirInfo> subDir;
+    // Address strings of earlier hosts, kept with their storage for later ones.
+    std::vector<std::string> spareAddresses;
 };
 
 // Gives a kept record the state of a new one, keeping its strings' storage.
@@ -173,9 +176,15 @@ class TagList {
 public:
     TagList(ReadState& state, const TagTable& table) : table_(table), values_(state.values) {
         for (int i = 0; i < table_.Size(); ++i) {
-            (*values_)[static_cast<std::size_t>(i)].count = 0;
+            TagValue& value = (*values_)[static_cast<std::size_t>(i)];
+            value.count = 0;
+            value.boundWide = nullptr;
         }
     }
+
+    // Reads the wide value of the tag in `slot` straight into `field`, which Settle then
+    // checks.
+    void Bind(int slot, wstring& field) const { Value(slot).boundWide = &field; }
 
     const TagTable& Table() const { return table_; }
     // The entry of `tag`, or null when the list does not accept it.
@@ -185,6 +194,9 @@ public:
     }
     tokens::TOKEN KindOf(tokens::TOKEN tag) const { return table_.Kind(table_.SlotOf(tag)); }
     TagValue& Value(int slot) const { return (*values_)[static_cast<std::size_t>(slot)]; }
+    static wstring& WideOf(TagValue& value) {
+        return value.boundWide != nullptr ? *value.boundWide : value.wide;
+    }
     // Where the token after the list starts: what a missing tag is reported at.
     CTextPosition end;
 
@@ -278,7 +290,19 @@ private:
     tokens::SCOPE_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::SCOPE_TYPE_ENUM def);
     const std::string& RetrieveA(TagList& tags, tokens::TOKEN tag, const char* def);
     const wstring& RetrieveW(TagList& tags, tokens::TOKEN tag, const unsigned short* def);
-    void TakeW(TagList& tags, tokens::TOKEN tag, const unsigned short* def, wstring& target);
+    // A wide-string tag read into its bound field: a missing optional one leaves the field
+    // empty.
+    void Settle(TagList& tags, int slot, tokens::TOKEN tag, bool mandatory) {
+        TagValue& value = tags.Value(slot);
+        if (value.count == 1) {
+            return;
+        }
+        if (value.count == 0 && !mandatory) {
+            value.boundWide->clear();
+            return;
+        }
+        Single(tags, value, tag);
+    }
     TagValue& Find(TagList& tags, tokens::TOKEN tag);
     TagValue& Single(TagList& tags, TagValue& value, tokens::TOKEN tag);
     // Whether a word-valued tag was given; a default of "none" marks it as mandatory.
@@ -294,7 +318,7 @@ private:
     tokens::TOKEN ReadHostTags(CHostInfo& host, bool& online);
     tokens::TOKEN ReadHostList(IHost& sink);
     tokens::TOKEN ReadHostList(IFindOut& sink);
-    static void SplitAddresses(const std::string& text, std::vector<std::string>& addresses);
+    void SplitAddresses(const std::string& text, std::vector<std::string>& addresses);
 
     void EnterRecord(const char* kind, std::uint32_t number) {
         record_.kind = kind;
