@@ -45,27 +45,26 @@ public:
     // Whether host code may run while the run is lent.
     bool Keepable() const { return lexer_.runKeepable_; }
 
+    // Most tags have no blank between their parts, so the first byte is looked at alone.
     void SkipBlanks() {
-        while (next != end && IsBlank(*next)) {
-            if (*next == '\n') {
-                ++line_;
-                lineStart_ = OffsetOf(next + 1);
-            }
-            ++next;
+        if (next != end && IsBlank(*next)) {
+            SkipSomeBlanks();
         }
     }
 
     // The length of the word of letters and digits that starts at `next` with a letter; 0 when
     // none does or when the run ends within it, so that the next run might extend it.
     std::size_t WordLength() const {
-        if (next == end || !IsLetter(*next)) {
+        const char* const start = next;
+        const char* const stop = end;
+        if (start == stop || !IsLetter(*start)) {
             return 0;
         }
-        const char* p = next + 1;
-        while (p != end && IsLetterOrDigit(*p)) {
+        const char* p = start + 1;
+        while (p != stop && IsLetterOrDigit(*p)) {
             ++p;
         }
-        return p == end ? 0 : static_cast<std::size_t>(p - next);
+        return p == stop ? 0 : static_cast<std::size_t>(p - start);
     }
 
     // Counts the line feeds among the bytes [begin, stop) of the run.
@@ -80,11 +79,17 @@ public:
         }
     }
 
-    // Where `at`, a byte of the run on the current line, lies.
-    CTextPosition PositionOf(const char* at) const {
-        const std::uint64_t offset = OffsetOf(at);
-        return {static_cast<std::size_t>(offset), line_,
-                static_cast<std::size_t>(offset - lineStart_ + 1)};
+    // A byte of the run and the line it is on, whose position is worked out only when needed.
+    struct Mark {
+        const char* at;
+        std::size_t line;
+        std::uint64_t lineStart;
+    };
+    Mark MarkNext() const { return {next, line_, lineStart_}; }
+    CTextPosition PositionOf(const Mark& mark) const {
+        const std::uint64_t offset = OffsetOf(mark.at);
+        return {static_cast<std::size_t>(offset), mark.line,
+                static_cast<std::size_t>(offset - mark.lineStart + 1)};
     }
 
     // The lexer's spare text, for bytes handed to the support library.
@@ -102,6 +107,18 @@ public:
     const char* end;
 
 private:
+    void SkipSomeBlanks() {
+        const char* p = next;
+        const char* const stop = end;
+        for (; p != stop && IsBlank(*p); ++p) {
+            if (*p == '\n') {
+                ++line_;
+                lineStart_ = OffsetOf(p + 1);
+            }
+        }
+        next = p;
+    }
+
     std::uint64_t OffsetOf(const char* at) const {
         return lexer_.consumed_ + static_cast<std::uint64_t>(at - lexer_.runBegin_);
     }

@@ -145,21 +145,12 @@ void Reader::Expect(TOKEN read, TOKEN expected) {
     }
 }
 
-// A tag is read in place where the source lends its bytes and the tag is well formed; anything
+// Tags are read in place where the source lends their bytes and they are well formed; anything
 // else, and any fault, is read as tokens, which tell what is wrong and where.
 TOKEN Reader::ReadTagList(TagList& tags) {
     for (std::size_t count = 1;; ++count) {
-        TOKEN next = tokens::COMMA;
-        switch (ReadTagInPlace(tags, count)) {
-            case InPlace::kTagAndComma:
-                break;
-            case InPlace::kTag:
-                next = Next();
-                break;
-            case InPlace::kNothing:
-                next = ReadTagAsTokens(tags, count);
-                break;
-        }
+        const TOKEN next =
+            ReadTagsInPlace(tags, count) == InPlace::kTag ? Next() : ReadTagAsTokens(tags, count);
         if (next != tokens::COMMA) {
             tag_ = tokens::NO_TOKEN;
             tags.end = lexer_.GetTokenPosition();
@@ -168,38 +159,56 @@ TOKEN Reader::ReadTagList(TagList& tags) {
     }
 }
 
-// Reads the tag as ReadTagAsTokens would when the source lends the whole of it and it holds a
-// key of the list, its ':' and a value of the key's kind that needs no conversion while the
-// source is locked, within the limits; otherwise reads nothing. The token after the value is
-// read only when it is a comma.
-Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
+// Reads tags from number `count` on as ReadTagAsTokens would, as long as the source lends the
+// whole of each and it holds a key of the list, its ':' and a value of the key's kind that needs
+// no conversion while the source is locked, within the limits, followed by a comma. Returns
+// kTag after a tag that no comma follows, leaving the token after it unread, and kNothing with
+// `count` at the tag it could not read.
+Reader::InPlace Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
     RunCursor run(lexer_);
-    run.SkipBlanks();
-    const char* const key = run.next;
-    const std::size_t keyLength = run.WordLength();
-    if (keyLength == 0 || (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList)) {
-        return InPlace::kNothing;
-    }
-    const WordEntry* const word = FindAlphanumericWord(key, keyLength);
-    const int slot = word == nullptr ? -1 : tags.Table().SlotOf(word->token);
-    if (slot < 0) {
-        return InPlace::kNothing;
-    }
-    const CTextPosition keyAt = run.PositionOf(key);
-    run.next += keyLength;
-    run.SkipBlanks();
-    if (run.next == run.end || *run.next != ':') {
-        return InPlace::kNothing;
-    }
-    ++run.next;
-    run.SkipBlanks();
-    if (run.next == run.end) {
-        return InPlace::kNothing;
-    }
-    TagValue& value = tags.Value(slot);
     const std::size_t maxBytes =
         limits_.maxValueBytes == 0 ? std::size_t(-1) : limits_.maxValueBytes;
+    for (;; ++count) {
+        run.SkipBlanks();
+        const RunCursor::Mark key = run.MarkNext();
+        const std::size_t keyLength = run.WordLength();
+        if (keyLength == 0 || (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList)) {
+            return InPlace::kNothing;
+        }
+        const int slot = tags.Table().FindKey(run.next, keyLength);
+        if (slot < 0) {
+            return InPlace::kNothing;
+        }
+        run.next += keyLength;
+        run.SkipBlanks();
+        if (run.next == run.end || *run.next != ':') {
+            return InPlace::kNothing;
+        }
+        ++run.next;
+        run.SkipBlanks();
+        if (run.next == run.end || !ReadValueInPlace(run, tags, slot, maxBytes)) {
+            return InPlace::kNothing;
+        }
+        TagValue& value = tags.Value(slot);
+        if (++value.count == 2) {
+            value.repeatedAt = run.PositionOf(key);
+        }
+        run.SkipBlanks();
+        if (run.next == run.end || *run.next != ',') {
+            run.Commit();
+            return InPlace::kTag;
+        }
+        ++run.next;
+        run.Commit();
+    }
+}
+
+// Reads the value of the tag in `slot` from where `run` stands, which is within the run; false
+// when it cannot be read in place, leaving the value's fields unspecified.
+bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size_t maxBytes) {
+    const TOKEN tag = tags.Table().Tag(slot);
     const TOKEN kind = tags.Table().Kind(slot);
+    TagValue& value = tags.Value(slot);
     switch (kind) {
         case tokens::NUMBER: {
             const char* p = run.next;
@@ -209,7 +218,7 @@ Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
             }
             if (p == run.next || p == run.end ||
                 static_cast<std::size_t>(p - run.next) > maxBytes) {
-                return InPlace::kNothing;
+                return false;
             }
             run.next = p;
             value.number = number;
@@ -219,26 +228,23 @@ Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
         case tokens::STRING: {
             const char quote = kind == tokens::WSTRING ? '\'' : '"';
             if (*run.next != quote) {
-                return InPlace::kNothing;
+                return false;
             }
             const char* const text = run.next + 1;
             const auto* close = static_cast<const char*>(
                 std::memchr(text, quote, static_cast<std::size_t>(run.end - text)));
-            if (close == nullptr) {
-                return InPlace::kNothing;
+            if (close == nullptr || static_cast<std::size_t>(close - text) > maxBytes) {
+                return false;
             }
             const auto length = static_cast<std::size_t>(close - text);
-            if (length > maxBytes) {
-                return InPlace::kNothing;
-            }
             bool hasLineFeed = true;
             if (kind != tokens::WSTRING ||
                 !DecodeUtf8(text, length, TagList::WideOf(value), hasLineFeed)) {
                 // The support library never runs while the source is locked.
                 if (!run.Keepable()) {
-                    return InPlace::kNothing;
+                    return false;
                 }
-                tag_ = word->token;
+                tag_ = tag;
                 std::string& bytes = run.Scratch();
                 bytes.assign(text, length);
                 if (kind == tokens::WSTRING) {
@@ -260,25 +266,15 @@ Reader::InPlace Reader::ReadTagInPlace(TagList& tags, std::size_t count) {
             const WordEntry* const setting =
                 length == 0 ? nullptr : FindAlphanumericWord(run.next, length);
             if (setting == nullptr || setting->token != kind) {
-                return InPlace::kNothing;
+                return false;
             }
             run.next += length;
             value.word = setting->value;
             break;
         }
     }
-    tag_ = word->token;
-    if (++value.count == 2) {
-        value.repeatedAt = keyAt;
-    }
-    run.SkipBlanks();
-    if (run.next != run.end && *run.next == ',') {
-        ++run.next;
-        run.Commit();
-        return InPlace::kTagAndComma;
-    }
-    run.Commit();
-    return InPlace::kTag;
+    tag_ = tag;
+    return true;
 }
 
 // Each tag is read as key, ":", value and the token after it, and only then checked against

@@ -14,11 +14,15 @@
 #include "cmds/interfaces/commands.h"
 #include "cmds/interfaces/records.h"
 #include "cmds/lexer/lexer.h"
+#include "cmds/lexer/words_internal.h"
 #include "cmds/parser/limits.h"
 #include "cmds/tokens/raise_internal.h"
+#include "cmds/tokens/tables_internal.h"
 #include "cmds/tokens/tokens.h"
 
 namespace cmds::detail {
+
+class RunCursor;
 
 // A result code travels widened with its sign; its low 32 bits give it back.
 inline tagERROR_CODE ToErrorCode(std::uint64_t number) {
@@ -39,7 +43,8 @@ struct TagDecl {
 };
 
 // The tags that one kind of list accepts, with their value kinds, looked up by token in a flat
-// index. Built at compile time; the values read go into the parser's kept TagValues.
+// index and by text in a hash table whose seed is chosen so that no two keys share a bucket.
+// Built at compile time; the values read go into the parser's kept TagValues.
 class TagTable {
 public:
     static constexpr int kMaxTags = 15;  // a full file record
@@ -58,7 +63,15 @@ public:
                 static_cast<std::uint8_t>(size_);
             tags_[static_cast<std::size_t>(size_)] = decl.tag;
             kinds_[static_cast<std::size_t>(size_)] = decl.kind;
+            std::size_t length = 0;
+            for (const char* text = kKeywordTexts[decl.tag]; text[length] != 0; ++length) {
+                keyTexts_[static_cast<std::size_t>(size_)][length] = FoldCase(text[length]);
+            }
+            keyLengths_[static_cast<std::size_t>(size_)] = static_cast<std::uint8_t>(length);
             ++size_;
+        }
+        while (!SpreadKeys()) {
+            ++seed_;
         }
     }
 
@@ -70,6 +83,25 @@ public:
         const std::uint8_t slot = slotOf_[static_cast<std::size_t>(tag - kFirstToken)];
         return slot == kNoSlot ? -1 : slot;
     }
+    // The slot of the key [word, word + length), a word of ASCII letters and digits compared
+    // without regard to case, or -1 when the list does not accept it.
+    int FindKey(const char* word, std::size_t length) const {
+        if (length > kLongestWord) {
+            return -1;
+        }
+        const int slot = bucketSlots_[Bucket(word, length, seed_)] - 1;
+        if (slot < 0 || keyLengths_[static_cast<std::size_t>(slot)] != length) {
+            return -1;
+        }
+        const auto& text = keyTexts_[static_cast<std::size_t>(slot)];
+        for (std::size_t i = 0; i < length; ++i) {
+            if (static_cast<char>(word[i] | 0x20) != text[i]) {
+                return -1;
+            }
+        }
+        return slot;
+    }
+    tokens::TOKEN Tag(int slot) const { return tags_[static_cast<std::size_t>(slot)]; }
     tokens::TOKEN Kind(int slot) const { return kinds_[static_cast<std::size_t>(slot)]; }
     int Size() const { return size_; }
     // The kind of record the list belongs to, for messages; null for a command's head.
@@ -86,6 +118,40 @@ private:
     std::array<tokens::TOKEN, kMaxTags> tags_{};
     std::array<tokens::TOKEN, kMaxTags> kinds_{};
     int size_ = 0;
+
+    static constexpr std::size_t kBuckets = 64;
+
+    // Bit 5 folds the case of a letter and leaves a digit as it is.
+    static constexpr std::size_t Bucket(const char* word, std::size_t length, std::uint32_t seed) {
+        const std::uint32_t key =
+            static_cast<std::uint32_t>(length) |
+            (static_cast<std::uint32_t>(static_cast<unsigned char>(word[0])) | 0x20u) << 8 |
+            (static_cast<std::uint32_t>(static_cast<unsigned char>(word[length - 1])) | 0x20u)
+                << 16;
+        return ((key ^ seed) * 2654435761u) >> 26;
+    }
+
+    // Places every key in a bucket of its own under the current seed, if it can.
+    constexpr bool SpreadKeys() {
+        for (auto& slot : bucketSlots_) {
+            slot = 0;
+        }
+        for (int slot = 0; slot < size_; ++slot) {
+            const auto index = static_cast<std::size_t>(slot);
+            std::uint8_t& bucket =
+                bucketSlots_[Bucket(keyTexts_[index].data(), keyLengths_[index], seed_)];
+            if (bucket != 0) {
+                return false;
+            }
+            bucket = static_cast<std::uint8_t>(slot + 1);
+        }
+        return true;
+    }
+
+    std::array<std::array<char, kLongestWord + 1>, kMaxTags> keyTexts_{};
+    std::array<std::uint8_t, kMaxTags> keyLengths_{};
+    std::array<std::uint8_t, kBuckets> bucketSlots_{};  // slot + 1; 0 for none
+    std::uint32_t seed_ = 0;
 };
 
 // The value read for one declared tag, and how many times the tag was given in the list. Only
@@ -272,11 +338,12 @@ public:
 private:
     tokens::TOKEN Next() { return lexer_.GetNextToken(); }
     void Header();
-    // How far ReadTagInPlace read: not at all, a tag and its comma, or a tag alone.
-    enum class InPlace { kNothing, kTagAndComma, kTag };
+    // How ReadTagsInPlace stopped: at a tag it could not read, or after a tag and no comma.
+    enum class InPlace { kNothing, kTag };
 
     tokens::TOKEN ReadTagList(TagList& tags);
-    InPlace ReadTagInPlace(TagList& tags, std::size_t count);
+    InPlace ReadTagsInPlace(TagList& tags, std::size_t& count);
+    bool ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size_t maxBytes);
     tokens::TOKEN ReadTagAsTokens(TagList& tags, std::size_t count);
     void CopyValue(TagValue& value, tokens::TOKEN kind);
     tokens::TOKEN ReadTag(tokens::TOKEN key, std::uint64_t& value);
