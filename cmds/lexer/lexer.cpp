@@ -277,10 +277,7 @@ tokens::TOKEN CLexer::Scan() {
         // A word that ends within the run is classified where it lies.
         if (lastFromRun_) {
             const char* const word = runNext_ - 1;
-            const char* end = runNext_;
-            while (end != runEnd_ && IsLetterOrDigit(*end)) {
-                ++end;
-            }
+            const char* const end = runNext_ + detail::AlphanumericLength(runNext_, runEnd_);
             if (end != runEnd_) {
                 runNext_ = end;
                 const auto length = static_cast<std::size_t>(end - word);

@@ -55,16 +55,54 @@ public:
     // The length of the word of letters and digits that starts at `next` with a letter; 0 when
     // none does or when the run ends within it, so that the next run might extend it.
     std::size_t WordLength() const {
-        const char* const start = next;
-        const char* const stop = end;
-        if (start == stop || !IsLetter(*start)) {
+        if (next == end || !IsLetter(*next)) {
             return 0;
         }
-        const char* p = start + 1;
-        while (p != stop && IsLetterOrDigit(*p)) {
-            ++p;
+        const std::size_t length = AlphanumericLength(next, end);
+        return next + length == end ? 0 : length;
+    }
+
+    // How many bytes from `next` on lie in the run.
+    std::size_t Readable() const { return static_cast<std::size_t>(end - next); }
+
+    // After any blanks: the keyword `token`, written in any case, as a word of its own.
+    bool TakeKeyword(tokens::TOKEN token) {
+        SkipBlanks();
+        const std::size_t length = WordLength();
+        if (length == 0 || !IsFoldedWord(next, length, kFoldedKeywords[token], Readable())) {
+            return false;
         }
-        return p == stop ? 0 : static_cast<std::size_t>(p - start);
+        next += length;
+        return true;
+    }
+
+    // After any blanks: the byte `c`.
+    bool TakeByte(char c) {
+        SkipBlanks();
+        if (next == end || *next != c) {
+            return false;
+        }
+        ++next;
+        return true;
+    }
+
+    // After any blanks: a run of at most `maxDigits` digits (0: any number) that ends within
+    // the run, as the lexer reads it: modulo 2^64.
+    bool TakeNumber(std::size_t maxDigits, std::uint64_t& number) {
+        SkipBlanks();
+        const char* p = next;
+        const char* const stop = end;
+        std::uint64_t value = 0;
+        while (p != stop && IsDigit(*p)) {
+            value = value * 10 + static_cast<std::uint64_t>(*p++ - '0');
+        }
+        const auto digits = static_cast<std::size_t>(p - next);
+        if (digits == 0 || p == stop || (maxDigits != 0 && digits > maxDigits)) {
+            return false;
+        }
+        next = p;
+        number = value;
+        return true;
     }
 
     // Counts the line feeds among the bytes [begin, stop) of the run.
@@ -79,21 +117,20 @@ public:
         }
     }
 
-    // A byte of the run and the line it is on, whose position is worked out only when needed.
-    struct Mark {
-        const char* at;
-        std::size_t line;
-        std::uint64_t lineStart;
-    };
-    Mark MarkNext() const { return {next, line_, lineStart_}; }
-    CTextPosition PositionOf(const Mark& mark) const {
-        const std::uint64_t offset = OffsetOf(mark.at);
-        return {static_cast<std::size_t>(offset), mark.line,
-                static_cast<std::size_t>(offset - mark.lineStart + 1)};
-    }
-
     // The lexer's spare text, for bytes handed to the support library.
     std::string& Scratch() { return lexer_.scratch_; }
+
+    // Counts everything before `next` as read and returns the run to its source, then takes the
+    // run the source lends now, if any.
+    void Pause() {
+        Commit();
+        lexer_.GiveBack();
+    }
+    void Resume() {
+        lexer_.Borrow();
+        next = lexer_.runNext_;
+        end = lexer_.runEnd_;
+    }
 
     // Counts everything before `next` as read.
     void Commit() {

@@ -11,6 +11,10 @@
 
 #include "cmds/tokens/tables_internal.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "cmds/tokens/tokens.h"
 
 namespace cmds::detail {
@@ -54,6 +58,69 @@ constexpr bool IsBlank(int c) {
 }
 constexpr char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+// The length of the run of ASCII letters and digits that starts at `begin`, up to `end`.
+inline std::size_t AlphanumericLength(const char* begin, const char* end) {
+    const char* p = begin;
+#if defined(__SSE2__)
+    while (end - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        // Bytes from 0x80 up compare as negative and so fall in neither range.
+        const __m128i lower = _mm_or_si128(bytes, _mm_set1_epi8(0x20));
+        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(lower, _mm_set1_epi8('a' - 1)),
+                                             _mm_cmplt_epi8(lower, _mm_set1_epi8('z' + 1)));
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(bytes, _mm_set1_epi8('0' - 1)),
+                                            _mm_cmplt_epi8(bytes, _mm_set1_epi8('9' + 1)));
+        const auto others =
+            static_cast<unsigned>(~_mm_movemask_epi8(_mm_or_si128(letter, digit))) & 0xFFFFu;
+        if (others != 0) {
+            return static_cast<std::size_t>(p - begin) +
+                   static_cast<std::size_t>(__builtin_ctz(others));
+        }
+        p += 16;
+    }
+#endif
+    while (p != end && IsLetterOrDigit(*p)) {
+        ++p;
+    }
+    return static_cast<std::size_t>(p - begin);
+}
+
+// A word of at most 15 bytes, folded to lower case and padded with zeros to 16.
+using FoldedWord = std::array<char, 16>;
+
+constexpr FoldedWord Fold(const char* text) {
+    FoldedWord folded{};
+    for (std::size_t i = 0; text[i] != 0 && i + 1 < folded.size(); ++i) {
+        folded[i] = FoldCase(text[i]);
+    }
+    return folded;
+}
+
+// Whether the word of ASCII letters and digits [word, word + length) is `folded` without
+// regard to case; `readable` bytes from `word` on may be read.
+inline bool IsFoldedWord(const char* word, std::size_t length, const FoldedWord& folded,
+                         std::size_t readable) {
+    if (length >= folded.size() || folded[length] != 0) {
+        return false;
+    }
+#if defined(__SSE2__)
+    if (readable >= 16) {
+        const __m128i bytes = _mm_or_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(word)),
+                                           _mm_set1_epi8(0x20));
+        const __m128i text = _mm_loadu_si128(reinterpret_cast<const __m128i*>(folded.data()));
+        const auto equal = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, text)));
+        const unsigned wanted = (1u << length) - 1;
+        return (equal & wanted) == wanted;
+    }
+#endif
+    for (std::size_t i = 0; i < length; ++i) {
+        if (static_cast<char>(word[i] | 0x20) != folded[i]) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // The longest word of any table ("socksproxy").
@@ -182,6 +249,15 @@ inline const WordEntry* FindWord(const char* word, std::size_t length) {
     const WordIndex::Entry* entry = kWords.Find(word, length);
     return entry == nullptr ? nullptr : &entry->word;
 }
+
+// The keywords' texts as FoldedWords, by token.
+inline constexpr std::array<FoldedWord, kKeywordCount> kFoldedKeywords = [] {
+    std::array<FoldedWord, kKeywordCount> folded{};
+    for (int token = 1; token < kKeywordCount; ++token) {
+        folded[static_cast<std::size_t>(token)] = Fold(kKeywordTexts[token]);
+    }
+    return folded;
+}();
 
 // FindWord for a word of ASCII letters and digits only, as the lexer reads them.
 inline const WordEntry* FindAlphanumericWord(const char* word, std::size_t length) {

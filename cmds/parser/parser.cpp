@@ -121,6 +121,13 @@ void Reader::Header() {
         return;
     }
     const CCommandInfo& info = kCommands[command_];
+    {
+        RunCursor run(lexer_);
+        if (run.TakeKeyword(info.verb) && run.TakeKeyword(info.direction)) {
+            run.Commit();
+            return;
+        }
+    }
     const TOKEN verb = Next();
     CTextPosition faultAt;
     const bool verbWrong = verb != info.verb;
@@ -170,13 +177,13 @@ Reader::InPlace Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
         limits_.maxValueBytes == 0 ? std::size_t(-1) : limits_.maxValueBytes;
     for (;; ++count) {
         run.SkipBlanks();
-        const RunCursor::Mark key = run.MarkNext();
         const std::size_t keyLength = run.WordLength();
         if (keyLength == 0 || (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList)) {
             return InPlace::kNothing;
         }
-        const int slot = tags.Table().FindKey(run.next, keyLength);
-        if (slot < 0) {
+        // A repeated tag is left to the tokens, which tell where it was repeated.
+        const int slot = tags.Table().FindKey(run.next, keyLength, run.Readable());
+        if (slot < 0 || tags.Value(slot).count != 0) {
             return InPlace::kNothing;
         }
         run.next += keyLength;
@@ -189,10 +196,7 @@ Reader::InPlace Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
         if (run.next == run.end || !ReadValueInPlace(run, tags, slot, maxBytes)) {
             return InPlace::kNothing;
         }
-        TagValue& value = tags.Value(slot);
-        if (++value.count == 2) {
-            value.repeatedAt = run.PositionOf(key);
-        }
+        tags.Value(slot).count = 1;
         run.SkipBlanks();
         if (run.next == run.end || *run.next != ',') {
             run.Commit();
@@ -204,26 +208,18 @@ Reader::InPlace Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
 }
 
 // Reads the value of the tag in `slot` from where `run` stands, which is within the run; false
-// when it cannot be read in place, leaving the value's fields unspecified.
+// when it cannot be read in place, leaving the value's fields unspecified. Once the value is
+// read, what it was read from may have been returned to the source.
 bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size_t maxBytes) {
     const TOKEN tag = tags.Table().Tag(slot);
     const TOKEN kind = tags.Table().Kind(slot);
     TagValue& value = tags.Value(slot);
     switch (kind) {
-        case tokens::NUMBER: {
-            const char* p = run.next;
-            std::uint64_t number = 0;
-            while (p != run.end && IsDigit(*p)) {
-                number = number * 10 + static_cast<std::uint64_t>(*p++ - '0');
-            }
-            if (p == run.next || p == run.end ||
-                static_cast<std::size_t>(p - run.next) > maxBytes) {
+        case tokens::NUMBER:
+            if (!run.TakeNumber(maxBytes, value.number)) {
                 return false;
             }
-            run.next = p;
-            value.number = number;
             break;
-        }
         case tokens::WSTRING:
         case tokens::STRING: {
             const char quote = kind == tokens::WSTRING ? '\'' : '"';
@@ -240,20 +236,27 @@ bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size
             bool hasLineFeed = true;
             if (kind != tokens::WSTRING ||
                 !DecodeUtf8(text, length, TagList::WideOf(value), hasLineFeed)) {
-                // The support library never runs while the source is locked.
-                if (!run.Keepable()) {
-                    return false;
-                }
+                // The support library never runs while the source is locked: the bytes are
+                // copied and the run returned, up to the end of the value, meanwhile.
                 tag_ = tag;
                 std::string& bytes = run.Scratch();
                 bytes.assign(text, length);
+                run.next = close + 1;
+                run.NoteLineFeeds(text, close);
+                const bool locked = !run.Keepable();
+                if (locked) {
+                    run.Pause();
+                }
                 if (kind == tokens::WSTRING) {
                     ConvertUTF8ToUnicode(bytes, TagList::WideOf(value));
                 } else {
                     value.narrow.clear();
                     ConvertASCIIcodeToString(bytes, value.narrow);
                 }
-                hasLineFeed = true;
+                if (locked) {
+                    run.Resume();
+                }
+                break;
             }
             if (hasLineFeed) {
                 run.NoteLineFeeds(text, close);
@@ -378,6 +381,14 @@ void Reader::CopyValue(TagValue& value, TOKEN kind) {
 // A body that does not start with the key and ":" has no value to deliver, so it is rejected
 // before any callback.
 TOKEN Reader::ReadTag(TOKEN key, std::uint64_t& value) {
+    {
+        RunCursor run(lexer_);
+        if (run.TakeKeyword(key) && run.TakeByte(':') &&
+            run.TakeNumber(limits_.maxValueBytes, value)) {
+            run.Commit();
+            return Next();
+        }
+    }
     Expect(Next(), key);
     tag_ = key;
     Expect(Next(), tokens::COLON);

@@ -63,9 +63,10 @@ public:
                 static_cast<std::uint8_t>(size_);
             tags_[static_cast<std::size_t>(size_)] = decl.tag;
             kinds_[static_cast<std::size_t>(size_)] = decl.kind;
+            keyTexts_[static_cast<std::size_t>(size_)] = Fold(kKeywordTexts[decl.tag]);
             std::size_t length = 0;
-            for (const char* text = kKeywordTexts[decl.tag]; text[length] != 0; ++length) {
-                keyTexts_[static_cast<std::size_t>(size_)][length] = FoldCase(text[length]);
+            while (kKeywordTexts[decl.tag][length] != 0) {
+                ++length;
             }
             keyLengths_[static_cast<std::size_t>(size_)] = static_cast<std::uint8_t>(length);
             ++size_;
@@ -84,20 +85,16 @@ public:
         return slot == kNoSlot ? -1 : slot;
     }
     // The slot of the key [word, word + length), a word of ASCII letters and digits compared
-    // without regard to case, or -1 when the list does not accept it.
-    int FindKey(const char* word, std::size_t length) const {
+    // without regard to case, or -1 when the list does not accept it; `readable` bytes from
+    // `word` on may be read.
+    int FindKey(const char* word, std::size_t length, std::size_t readable) const {
         if (length > kLongestWord) {
             return -1;
         }
         const int slot = bucketSlots_[Bucket(word, length, seed_)] - 1;
-        if (slot < 0 || keyLengths_[static_cast<std::size_t>(slot)] != length) {
+        if (slot < 0 ||
+            !IsFoldedWord(word, length, keyTexts_[static_cast<std::size_t>(slot)], readable)) {
             return -1;
-        }
-        const auto& text = keyTexts_[static_cast<std::size_t>(slot)];
-        for (std::size_t i = 0; i < length; ++i) {
-            if (static_cast<char>(word[i] | 0x20) != text[i]) {
-                return -1;
-            }
         }
         return slot;
     }
@@ -148,7 +145,7 @@ private:
         return true;
     }
 
-    std::array<std::array<char, kLongestWord + 1>, kMaxTags> keyTexts_{};
+    std::array<FoldedWord, kMaxTags> keyTexts_{};
     std::array<std::uint8_t, kMaxTags> keyLengths_{};
     std::array<std::uint8_t, kBuckets> bucketSlots_{};  // slot + 1; 0 for none
     std::uint32_t seed_ = 0;
