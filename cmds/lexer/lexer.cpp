@@ -252,7 +252,8 @@ bool CLexer::ReadWideInPlace(std::uint64_t start) {
     lastFromRun_ = true;
     NoteLineBreaks(text, end, start + 1);
     bool hasLineFeed = false;
-    if (!detail::DecodeUtf8(text, length, wideValue_, hasLineFeed)) {
+    if (!detail::DecodeUtf8(text, length, static_cast<std::size_t>(runEnd_ - text), wideValue_,
+                            hasLineFeed)) {
         scratch_.assign(text, length);
         ReturnLockedRun();
         ConvertUTF8ToUnicode(scratch_, wideValue_);

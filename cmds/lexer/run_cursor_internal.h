@@ -18,7 +18,9 @@ namespace cmds::detail {
 // values that ConvertUnicodeToUTF8 writes, and ConvertUTF8ToUnicode must undo it, so it could
 // give nothing else. Returns false, leaving `out` unspecified, on any other byte sequence, which
 // only the support library may decode. `hasLineFeed` tells whether a line feed is among the bytes.
-bool DecodeUtf8(const char* text, std::size_t length, wstring& out, bool& hasLineFeed);
+// `readable` (at least `length`) bytes from `text` on may be read.
+bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstring& out,
+                bool& hasLineFeed);
 
 // A view of the lexer's lent run from where the lexer stands. Nothing read through it counts
 // until Commit; what is not committed is read again as tokens. Without a lent run the view is

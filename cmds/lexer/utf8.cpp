@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -18,30 +19,32 @@ bool IsContinuation(unsigned char byte) {
 
 // Decodes into `target`, which has room for `length` units; returns the units written, or
 // std::size_t(-1) when the bytes are not strictly well formed.
-std::size_t Decode(const unsigned char* in, std::size_t length, unsigned short* target,
-                   bool& hasLineFeed) {
+std::size_t Decode(const unsigned char* in, std::size_t length, std::size_t readable,
+                   unsigned short* target, bool& hasLineFeed) {
     constexpr std::size_t kFailed = static_cast<std::size_t>(-1);
     unsigned short* out = target;
     std::size_t i = 0;
     bool lineFeed = false;
     while (i < length) {
 #if defined(CMDS_HAS_SSE2)
-        // ASCII, the common case, goes sixteen bytes at a time: all sixteen are widened, and
-        // as many count as come before the first byte beyond ASCII. The target has room for
-        // them, since no sequence yields more units than it has bytes.
-        if (length - i >= 16) {
+        // ASCII, the common case, goes sixteen bytes at a time, read where sixteen can be
+        // read: all sixteen are widened, and as many count as are ASCII before the first byte
+        // beyond ASCII or the end of the text. The target has room for sixteen units past
+        // every unit that the text can yield.
+        if (readable - i >= 16) {
             const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
             const __m128i zero = _mm_setzero_si128();
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
-            const auto beyond = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-            const unsigned ascii = beyond == 0 ? 16 : static_cast<unsigned>(__builtin_ctz(beyond));
+            const auto beyond = static_cast<unsigned>(_mm_movemask_epi8(bytes)) | 0x10000u;
+            const std::size_t ascii =
+                std::min<std::size_t>(static_cast<std::size_t>(__builtin_ctz(beyond)), length - i);
             const auto lineFeeds = static_cast<unsigned>(
                 _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
             lineFeed |= (lineFeeds & ((1u << ascii) - 1)) != 0;
             out += ascii;
             i += ascii;
-            if (ascii == 16) {
+            if (ascii == 16 || i == length) {
                 continue;
             }
         }
@@ -101,22 +104,24 @@ std::size_t Decode(const unsigned char* in, std::size_t length, unsigned short* 
 
 }  // namespace
 
-bool DecodeUtf8(const char* text, std::size_t length, wstring& out, bool& hasLineFeed) {
+bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstring& out,
+                bool& hasLineFeed) {
     const auto* in = reinterpret_cast<const unsigned char*>(text);
     // A short text is decoded on the stack and stored in one copy, which spares filling the
     // target before writing it.
     constexpr std::size_t kOnStack = 256;
+    constexpr std::size_t kSpare = 16;
     if (length <= kOnStack) {
-        unsigned short units[kOnStack];
-        const std::size_t count = Decode(in, length, units, hasLineFeed);
+        unsigned short units[kOnStack + kSpare];
+        const std::size_t count = Decode(in, length, readable, units, hasLineFeed);
         if (count == static_cast<std::size_t>(-1)) {
             return false;
         }
         out.assign(units, count);
         return true;
     }
-    out.resize(length);
-    const std::size_t count = Decode(in, length, out.data(), hasLineFeed);
+    out.resize(length + kSpare);
+    const std::size_t count = Decode(in, length, readable, out.data(), hasLineFeed);
     if (count == static_cast<std::size_t>(-1)) {
         return false;
     }

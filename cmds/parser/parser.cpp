@@ -235,7 +235,8 @@ bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size
             const auto length = static_cast<std::size_t>(close - text);
             bool hasLineFeed = true;
             if (kind != tokens::WSTRING ||
-                !DecodeUtf8(text, length, TagList::WideOf(value), hasLineFeed)) {
+                !DecodeUtf8(text, length, static_cast<std::size_t>(run.end - text),
+                            TagList::WideOf(value), hasLineFeed)) {
                 // The support library never runs while the source is locked: the bytes are
                 // copied and the run returned, up to the end of the value, meanwhile.
                 tag_ = tag;
