@@ -2,6 +2,7 @@
 // code and the password signature.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -107,6 +108,43 @@ TEST(Utf8Test, OneUnitAtEveryPlaceOfAnAsciiRun) {
                 EXPECT_EQ(Encode(text),
                           std::string(at, 'a') + Encode(kind) + std::string(after, 'a'));
                 ExpectRoundTrip(text);
+            }
+        }
+    }
+}
+
+// ASCII is widened in blocks of up to sixteen bytes: each sequence, well formed or not, at every
+// place of ASCII texts around those sizes decodes as it does alone, also where it straddles a
+// block or is cut short by the end of the text.
+TEST(Utf8Test, OneSequenceAtEveryPlaceOfAnAsciiRun) {
+    const std::pair<std::string, WString> pieces[] = {
+        {B({0xC3, 0xA9}), W({0xE9})},
+        {B({0xC0, 0xA7}), W({0x27})},
+        {B({0xE2, 0x82, 0xAC}), W({0x20AC})},
+        {B({0xED, 0xA0, 0x80}), W({0xD800})},
+        {B({0xF0, 0x9F, 0x98, 0x80}), W({0xD83D, 0xDE00})},
+        {B({0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xC0, 0xA7}), W({0xE9, 0x20AC, 0x27})},
+        {B({0x80}), W({0xFFFD})},
+        {B({0xC2}), W({0xFFFD})},
+        {B({0xC0}), W({0xFFFD})},
+        {B({0xE2, 0x82}), W({0xFFFD, 0xFFFD})},
+        {B({0xF0, 0x9F, 0x98}), W({0xFFFD, 0xFFFD, 0xFFFD})},
+        {B({0xC0, 0x80}), W({0xFFFD, 0xFFFD})},
+        {B({0xE0, 0x9F, 0xBF}), W({0xFFFD, 0xFFFD, 0xFFFD})},
+        {B({0xF4, 0x90, 0x80, 0x80}), W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD})},
+        {B({0xFF, 0xC3, 0xA9}), W({0xFFFD, 0xE9})},
+    };
+    for (std::size_t length : {3, 4, 5, 7, 8, 9, 11, 12, 13, 15, 16, 17, 31, 32, 33, 300}) {
+        for (const auto& [piece, units] : pieces) {
+            const bool malformed = std::find(units.begin(), units.end(), 0xFFFD) != units.end();
+            for (std::size_t at = 0; at + piece.size() <= length; ++at) {
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << units[0]);
+                std::string text(length, 'a');
+                text.replace(at, piece.size(), piece);
+                const std::size_t after = length - at - piece.size();
+                WString read = W({'o', 'l', 'd'});
+                EXPECT_EQ(ConvertUTF8ToUnicode(text, read), malformed ? -1 : 0);
+                EXPECT_EQ(read, WString(at, 'a') + units + WString(after, 'a'));
             }
         }
     }
