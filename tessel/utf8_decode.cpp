@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -16,57 +17,37 @@ namespace {
 constexpr unsigned short kReplacement = 0xFFFD;
 
 // Texts up to this many bytes are decoded on the stack and given to the target in one piece.
-constexpr std::size_t kStackUnits = 256;
+constexpr std::size_t kStackBytes = 256;
+
+// The decoder reads its input in blocks of this many bytes and writes as many units at a time: the
+// input is followed by this many bytes of padding and the output has room for as many units more.
+constexpr std::size_t kBlock = 16;
+
+// The padding is no ASCII, so that a run of ASCII ends with the text, and a continuation byte: a
+// sequence cut short by the end of the text must be told by its length alone.
+constexpr unsigned char kPadding = 0x80;
 
 inline bool IsContinuation(unsigned char b) {
     return (b & 0xC0) == 0x80;
 }
 
-#ifdef __SSE2__
-inline std::size_t LowestSetBit(unsigned mask) {
-    return static_cast<std::size_t>(__builtin_ctz(mask));
-}
-#endif
-
-// Widens the run of ASCII bytes at the start of `in` (of `left` bytes) into `out` and returns its
-// length. Units past the run, up to the end of its block, are written too and overwritten later;
-// the block never reaches past `left` units, and since the units written so far never outnumber
-// the bytes read, it stays within an output with room for one unit per byte.
-inline std::size_t WidenAscii(const unsigned char* in, std::size_t left, unsigned short* out) {
+// Widens the run of ASCII bytes at the start of `in` into `out` and returns its length. Units
+// past the run, up to the end of its block, are written too and overwritten later.
+inline std::size_t WidenAscii(const unsigned char* in, unsigned short* out) {
     std::size_t k = 0;
 #ifdef __SSE2__
     const __m128i zero = _mm_setzero_si128();
-    for (; left - k >= 16; k += 16) {
+    for (;; k += kBlock) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + k));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_unpacklo_epi8(bytes, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k + 8), _mm_unpackhi_epi8(bytes, zero));
         const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
         if (high != 0) {
-            return k + LowestSetBit(high);
+            return k + static_cast<std::size_t>(__builtin_ctz(high));
         }
-    }
-    if (left - k >= 8) {
-        const __m128i bytes = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in + k));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_unpacklo_epi8(bytes, zero));
-        const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-        if (high != 0) {
-            return k + LowestSetBit(high);
-        }
-        k += 8;
-    }
-    if (left - k >= 4) {
-        std::uint32_t word;
-        std::memcpy(&word, in + k, sizeof word);
-        const __m128i bytes = _mm_cvtsi32_si128(static_cast<int>(word));
-        _mm_storel_epi64(reinterpret_cast<__m128i*>(out + k), _mm_unpacklo_epi8(bytes, zero));
-        const auto high = static_cast<unsigned>(_mm_movemask_epi8(bytes));
-        if (high != 0) {
-            return k + LowestSetBit(high);
-        }
-        k += 4;
     }
 #else
-    for (std::uint64_t block = 0; left - k >= sizeof block; k += sizeof block) {
+    for (std::uint64_t block = 0;; k += sizeof block) {
         std::memcpy(&block, in + k, sizeof block);
         if ((block & 0x8080808080808080u) != 0) {
             break;
@@ -75,11 +56,11 @@ inline std::size_t WidenAscii(const unsigned char* in, std::size_t left, unsigne
             out[k + j] = in[k + j];
         }
     }
-#endif
-    for (; k < left && in[k] < 0x80; ++k) {
+    for (; in[k] < 0x80; ++k) {
         out[k] = in[k];
     }
     return k;
+#endif
 }
 
 // Decodes the sequence that starts with the byte beyond ASCII at `in` (of `left` bytes, at least
@@ -128,13 +109,13 @@ inline std::size_t DecodeSequence(const unsigned char* in, std::size_t left, uns
     return 0;
 }
 
-// Decodes the `n` bytes at `in` into `out`, which has room for `n` units, and returns the end of
-// the units written.
+// Decodes the `n` bytes at `in`, padded, into `out`, which has room for `n` units and a block more,
+// and returns the end of the units written.
 unsigned short* Decode(const unsigned char* in, std::size_t n, unsigned short* out,
                        bool& malformed) {
     std::size_t i = 0;
     for (;;) {
-        const std::size_t run = WidenAscii(in + i, n - i, out);
+        const std::size_t run = WidenAscii(in + i, out);
         i += run;
         out += run;
         if (i == n) {
@@ -159,19 +140,26 @@ unsigned short* Decode(const unsigned char* in, std::size_t n, unsigned short* o
 
 int ConvertUTF8ToUnicode(const std::string& source, std::basic_string<unsigned short>& target) {
     const std::size_t n = source.size();
-    const unsigned char* const in = reinterpret_cast<const unsigned char*>(source.data());
     bool malformed = false;
 
     // Every byte yields at most one unit (a four-byte sequence yields two).
-    if (n <= kStackUnits) {
-        unsigned short units[kStackUnits];
-        const unsigned short* const end = Decode(in, n, units, malformed);
+    if (n <= kStackBytes) {
+        char bytes[kStackBytes + kBlock];
+        std::char_traits<char>::copy(bytes, source.data(), n);
+        std::memset(bytes + n, kPadding, kBlock);
+        unsigned short units[kStackBytes + kBlock];
+        const unsigned short* const end =
+            Decode(reinterpret_cast<const unsigned char*>(bytes), n, units, malformed);
         target.assign(units, static_cast<std::size_t>(end - units));
     } else {
+        std::string padded;
+        padded.reserve(n + kBlock);
+        padded.assign(source).append(kBlock, static_cast<char>(kPadding));
         target.clear();
-        target.resize(n);
+        target.resize(n + kBlock);
         unsigned short* const begin = &target[0];
-        const unsigned short* const end = Decode(in, n, begin, malformed);
+        const unsigned short* const end =
+            Decode(reinterpret_cast<const unsigned char*>(padded.data()), n, begin, malformed);
         target.resize(static_cast<std::size_t>(end - begin));
     }
     return malformed ? -1 : 0;
