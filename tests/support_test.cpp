@@ -210,6 +210,30 @@ TEST(AsciiCodeTest, ExactForms) {
     }
 }
 
+// The first '%' is searched for in blocks of up to sixteen bytes: an escape, well formed or not, at
+// every place of codes around those sizes decodes as it does alone.
+TEST(AsciiCodeTest, OneEscapeAtEveryPlace) {
+    const std::tuple<std::string, std::string, bool> escapes[] = {
+        {"%41", "A", true},    {"%e9", "\xE9", true},
+        {"%", "%", false},     {"%4", "%4", false},
+        {"%G1", "%G1", false}, {"%%41", "%A", false},
+        {"%25", "%", true},    {"%00", std::string(1, '\0'), true},
+    };
+    for (std::size_t length = 1; length <= 40; ++length) {
+        for (const auto& [escape, plain, wellFormed] : escapes) {
+            for (std::size_t at = 0; at + escape.size() <= length; ++at) {
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << escape);
+                std::string code(length, 'x');
+                code.replace(at, escape.size(), escape);
+                const std::size_t after = length - at - escape.size();
+                std::string out = "old";
+                EXPECT_EQ(ConvertASCIIcodeToString(code, out), wellFormed);
+                EXPECT_EQ(out, std::string(at, 'x') + plain + std::string(after, 'x'));
+            }
+        }
+    }
+}
+
 // Random bytes: their ASCII code reads back as them, and reading them as UTF-8 gives units that
 // round-trip.
 TEST(AsciiCodeTest, RandomBytes) {
