@@ -113,6 +113,8 @@ inline std::size_t DecodeSequence(const unsigned char* in, std::size_t left, uns
 // and returns the end of the units written.
 unsigned short* Decode(const unsigned char* in, std::size_t n, unsigned short* out,
                        bool& malformed) {
+    // Runs of ASCII and sequences alternate; sequences are rarely next to each other, and a run
+    // that starts at the end of the text is ended at once by the padding.
     std::size_t i = 0;
     for (;;) {
         const std::size_t run = WidenAscii(in + i, out);
@@ -121,18 +123,16 @@ unsigned short* Decode(const unsigned char* in, std::size_t n, unsigned short* o
         if (i == n) {
             return out;
         }
-        do {
-            const std::size_t taken = DecodeSequence(in + i, n - i, out);
-            if (taken != 0) {
-                i += taken;
-            } else {
-                // Continuation bytes, C1, other C0 forms, F5..FF, truncated or overlong
-                // sequences, code points above U+10FFFF.
-                *out++ = kReplacement;
-                malformed = true;
-                ++i;
-            }
-        } while (i < n && in[i] >= 0x80);
+        const std::size_t taken = DecodeSequence(in + i, n - i, out);
+        if (taken != 0) {
+            i += taken;
+        } else {
+            // Continuation bytes, C1, other C0 forms, F5..FF, truncated or overlong sequences,
+            // code points above U+10FFFF.
+            *out++ = kReplacement;
+            malformed = true;
+            ++i;
+        }
     }
 }
 
