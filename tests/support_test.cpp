@@ -2,6 +2,7 @@
 // code and the password signature.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -112,6 +113,43 @@ TEST(Utf8Test, OneUnitAtEveryPlaceOfAnAsciiRun) {
     }
 }
 
+// ASCII is widened in blocks of up to sixteen bytes: each sequence, well formed or not, at every
+// place of ASCII texts around those sizes decodes as it does alone, also where it straddles a
+// block or is cut short by the end of the text.
+TEST(Utf8Test, OneSequenceAtEveryPlaceOfAnAsciiRun) {
+    const std::pair<std::string, WString> pieces[] = {
+        {B({0xC3, 0xA9}), W({0xE9})},
+        {B({0xC0, 0xA7}), W({0x27})},
+        {B({0xE2, 0x82, 0xAC}), W({0x20AC})},
+        {B({0xED, 0xA0, 0x80}), W({0xD800})},
+        {B({0xF0, 0x9F, 0x98, 0x80}), W({0xD83D, 0xDE00})},
+        {B({0xC3, 0xA9, 0xE2, 0x82, 0xAC, 0xC0, 0xA7}), W({0xE9, 0x20AC, 0x27})},
+        {B({0x80}), W({0xFFFD})},
+        {B({0xC2}), W({0xFFFD})},
+        {B({0xC0}), W({0xFFFD})},
+        {B({0xE2, 0x82}), W({0xFFFD, 0xFFFD})},
+        {B({0xF0, 0x9F, 0x98}), W({0xFFFD, 0xFFFD, 0xFFFD})},
+        {B({0xC0, 0x80}), W({0xFFFD, 0xFFFD})},
+        {B({0xE0, 0x9F, 0xBF}), W({0xFFFD, 0xFFFD, 0xFFFD})},
+        {B({0xF4, 0x90, 0x80, 0x80}), W({0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD})},
+        {B({0xFF, 0xC3, 0xA9}), W({0xFFFD, 0xE9})},
+    };
+    for (std::size_t length : {3, 4, 5, 7, 8, 9, 11, 12, 13, 15, 16, 17, 31, 32, 33, 300}) {
+        for (const auto& [piece, units] : pieces) {
+            const bool malformed = std::find(units.begin(), units.end(), 0xFFFD) != units.end();
+            for (std::size_t at = 0; at + piece.size() <= length; ++at) {
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << units[0]);
+                std::string text(length, 'a');
+                text.replace(at, piece.size(), piece);
+                const std::size_t after = length - at - piece.size();
+                WString read = W({'o', 'l', 'd'});
+                EXPECT_EQ(ConvertUTF8ToUnicode(text, read), malformed ? -1 : 0);
+                EXPECT_EQ(read, WString(at, 'a') + units + WString(after, 'a'));
+            }
+        }
+    }
+}
+
 TEST(Utf8Test, RandomSequencesRoundTrip) {
     std::mt19937 rng(20240517);
     const unsigned short special[] = {0x0000, 0x0027, 0x007F, 0x0080, 0x07FF, 0x0800,
@@ -169,6 +207,30 @@ TEST(AsciiCodeTest, ExactForms) {
         }
         EXPECT_EQ(ConvertASCIIcodeToString(code, out), form >= 0) << code;
         EXPECT_EQ(out, plain) << code;
+    }
+}
+
+// The first '%' is searched for in blocks of up to sixteen bytes: an escape, well formed or not, at
+// every place of codes around those sizes decodes as it does alone.
+TEST(AsciiCodeTest, OneEscapeAtEveryPlace) {
+    const std::tuple<std::string, std::string, bool> escapes[] = {
+        {"%41", "A", true},    {"%e9", "\xE9", true},
+        {"%", "%", false},     {"%4", "%4", false},
+        {"%G1", "%G1", false}, {"%%41", "%A", false},
+        {"%25", "%", true},    {"%00", std::string(1, '\0'), true},
+    };
+    for (std::size_t length = 1; length <= 40; ++length) {
+        for (const auto& [escape, plain, wellFormed] : escapes) {
+            for (std::size_t at = 0; at + escape.size() <= length; ++at) {
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << escape);
+                std::string code(length, 'x');
+                code.replace(at, escape.size(), escape);
+                const std::size_t after = length - at - escape.size();
+                std::string out = "old";
+                EXPECT_EQ(ConvertASCIIcodeToString(code, out), wellFormed);
+                EXPECT_EQ(out, std::string(at, 'x') + plain + std::string(after, 'x'));
+            }
+        }
     }
 }
 
