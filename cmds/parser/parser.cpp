@@ -170,8 +170,13 @@ TOKEN Reader::ReadTagList(TagList& tags) {
 // whole of each and it holds a key of the list, its ':' and a value of the key's kind that needs
 // no conversion while the source is locked, within the limits, followed by a comma. Returns
 // kTag after a tag that no comma follows, leaving the token after it unread, and kNothing with
-// `count` at the tag it could not read.
-Reader::InPlace Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
+// `count` at the tag it could not read. Compiled as one function, so that the view of the run
+// stays in registers.
+#if defined(__GNUC__)
+__attribute__((flatten))
+#endif
+Reader::InPlace
+Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
     RunCursor run(lexer_);
     const std::size_t maxBytes =
         limits_.maxValueBytes == 0 ? std::size_t(-1) : limits_.maxValueBytes;
