@@ -28,37 +28,6 @@ namespace {
 constexpr int kDoubleQuote = '"';
 constexpr int kApostrophe = '\'';
 
-tokens::TOKEN PunctuationToken(int c) {
-    switch (c) {
-        case ':':
-            return tokens::COLON;
-        case ',':
-            return tokens::COMMA;
-        case '{':
-            return tokens::LBRACE;
-        case '}':
-            return tokens::RBRACE;
-        case '(':
-            return tokens::LPAREN;
-        case ')':
-            return tokens::RPAREN;
-        case '[':
-            return tokens::LBRACKET;
-        case ']':
-            return tokens::RBRACKET;
-        case ';':
-            return tokens::SEMICOLON;
-        case '+':
-            return tokens::PLUS;
-        case '-':
-            return tokens::MINUS;
-        case '*':
-            return tokens::STAR;
-        default:
-            return tokens::NO_TOKEN;
-    }
-}
-
 // A byte for a person: printable ASCII in quotes, anything else as its number.
 std::string DescribeByte(int c) {
     if (c >= 0x20 && c < 0x7f) {
@@ -322,7 +291,7 @@ tokens::TOKEN CLexer::Scan() {
         default:
             break;
     }
-    const tokens::TOKEN token = PunctuationToken(c);
+    const tokens::TOKEN token = detail::PunctuationToken(c);
     if (token == tokens::NO_TOKEN) {
         Fail((DescribeByte(c) + " starts no token").c_str());
     }

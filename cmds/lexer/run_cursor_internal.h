@@ -78,6 +78,24 @@ public:
         return true;
     }
 
+    // After any blanks: a punctuation mark, which becomes the lexer's last token as if
+    // GetNextToken had read it; NO_TOKEN when something else comes.
+    tokens::TOKEN TakePunctuation() {
+        SkipBlanks();
+        if (next == end) {
+            return tokens::NO_TOKEN;
+        }
+        const tokens::TOKEN token = PunctuationToken(*next);
+        if (token != tokens::NO_TOKEN) {
+            const std::uint64_t offset = OffsetOf(next);
+            lexer_.tokenPosition_ = {static_cast<std::size_t>(offset), line_,
+                                     static_cast<std::size_t>(offset - lineStart_ + 1)};
+            lexer_.lastToken_ = token;
+            ++next;
+        }
+        return token;
+    }
+
     // After any blanks: the byte `c`.
     bool TakeByte(char c) {
         SkipBlanks();

@@ -123,6 +123,38 @@ inline bool IsFoldedWord(const char* word, std::size_t length, const FoldedWord&
     return true;
 }
 
+// The token of a one-character punctuation mark, or NO_TOKEN.
+inline tokens::TOKEN PunctuationToken(int c) {
+    switch (c) {
+        case ':':
+            return tokens::COLON;
+        case ',':
+            return tokens::COMMA;
+        case '{':
+            return tokens::LBRACE;
+        case '}':
+            return tokens::RBRACE;
+        case '(':
+            return tokens::LPAREN;
+        case ')':
+            return tokens::RPAREN;
+        case '[':
+            return tokens::LBRACKET;
+        case ']':
+            return tokens::RBRACKET;
+        case ';':
+            return tokens::SEMICOLON;
+        case '+':
+            return tokens::PLUS;
+        case '-':
+            return tokens::MINUS;
+        case '*':
+            return tokens::STAR;
+        default:
+            return tokens::NO_TOKEN;
+    }
+}
+
 // The longest word of any table ("socksproxy").
 inline constexpr std::size_t kLongestWord = 10;
 

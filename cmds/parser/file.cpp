@@ -23,6 +23,12 @@ constexpr TagTable kFullFileTags("a file record", {{KW_FOLDER, NUMBER},
                                                    {KW_TYPE, WSTRING}});
 constexpr TagTable kKeyFileTags("a key-only file record", {{KW_FOLDER, NUMBER}, {KW_ID, NUMBER}});
 
+constexpr int kFolderSlot = kFullFileTags.SlotOf(KW_FOLDER);
+constexpr int kIdSlot = kFullFileTags.SlotOf(KW_ID);
+constexpr int kSizeSlot = kFullFileTags.SlotOf(KW_SIZE);
+static_assert(kKeyFileTags.SlotOf(KW_FOLDER) == kFolderSlot &&
+              kKeyFileTags.SlotOf(KW_ID) == kIdSlot);
+
 // A wide field of a full record, read straight into the record.
 struct WideField {
     TOKEN tag;
@@ -57,10 +63,11 @@ TOKEN Reader::ReadFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
     }
     const TOKEN next = ReadTagList(tags);
 
-    record.folder = Retrieve(tags, KW_FOLDER);
-    record.id = Retrieve(tags, KW_ID);
+    // Both tables hold folder and id in their first two slots.
+    record.folder = Number(tags, kFolderSlot, KW_FOLDER);
+    record.id = Number(tags, kIdSlot, KW_ID);
     if (full) {
-        record.size = Retrieve(tags, KW_SIZE);
+        record.size = Number(tags, kSizeSlot, KW_SIZE);
         for (const WideField& wide : kWideFields) {
             Settle(tags, wide.slot, wide.tag, wide.tag == KW_FILE);
         }

@@ -333,7 +333,8 @@ public:
     void AddContext(CCmdError& error) const;
 
 private:
-    tokens::TOKEN Next() { return lexer_.GetNextToken(); }
+    // The next token; a punctuation mark that the source lends is taken where it lies.
+    tokens::TOKEN Next();
     void Header();
     // How ReadTagsInPlace stopped: at a tag it could not read, or after a tag and no comma.
     enum class InPlace { kNothing, kTag };
@@ -354,6 +355,12 @@ private:
     tokens::SCOPE_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::SCOPE_TYPE_ENUM def);
     const std::string& RetrieveA(TagList& tags, tokens::TOKEN tag, const char* def);
     const wstring& RetrieveW(TagList& tags, tokens::TOKEN tag, const unsigned short* def);
+    // Retrieve of a mandatory number by the slot of its tag.
+    std::uint64_t Number(TagList& tags, int slot, tokens::TOKEN tag) {
+        TagValue& value = tags.Value(slot);
+        return value.count == 1 ? value.number : Single(tags, value, tag).number;
+    }
+
     // A wide-string tag read into its bound field: a missing optional one leaves the field
     // empty.
     void Settle(TagList& tags, int slot, tokens::TOKEN tag, bool mandatory) {
