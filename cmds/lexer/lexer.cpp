@@ -10,7 +10,7 @@
 #include <type_traits>
 #include <utility>
 
-#include "cmds/lexer/run_cursor_internal.h"
+#include "cmds/lexer/utf8_internal.h"
 #include "cmds/lexer/words_internal.h"
 #include "cmds/support/tessel.h"
 #include "cmds/tokens/raise_internal.h"

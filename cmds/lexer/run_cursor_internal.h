@@ -1,5 +1,5 @@
-// Reading straight from the run that the lexer's source has lent, for the readers of tag lists,
-// which know what comes next and need no tokens for the common case.
+// Reading straight from the run that the lexer's source has lent, for the parser's readers, which
+// know what comes next and need no tokens for the common case.
 #ifndef CMDS_LEXER_RUN_CURSOR_INTERNAL_H
 #define CMDS_LEXER_RUN_CURSOR_INTERNAL_H
 
@@ -12,15 +12,6 @@
 #include "cmds/lexer/words_internal.h"
 
 namespace cmds::detail {
-
-// Decodes `length` bytes of UTF-8 into `out` when they are well formed in the strict sense:
-// shortest forms of code points up to U+10FFFF, no surrogates. Those are the UTF-8 forms of
-// values that ConvertUnicodeToUTF8 writes, and ConvertUTF8ToUnicode must undo it, so it could
-// give nothing else. Returns false, leaving `out` unspecified, on any other byte sequence, which
-// only the support library may decode. `hasLineFeed` tells whether a line feed is among the bytes.
-// `readable` (at least `length`) bytes from `text` on may be read.
-bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstring& out,
-                bool& hasLineFeed);
 
 // A view of the lexer's lent run from where the lexer stands. Nothing read through it counts
 // until Commit; what is not committed is read again as tokens. Without a lent run the view is

@@ -1,8 +1,8 @@
+#include "cmds/lexer/utf8_internal.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-
-#include "cmds/lexer/run_cursor_internal.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

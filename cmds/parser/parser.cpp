@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "cmds/lexer/run_cursor_internal.h"
+#include "cmds/lexer/utf8_internal.h"
 #include "cmds/parser/parser_internal.h"
 #include "cmds/support/tessel.h"
 #include "cmds/tokens/tables_internal.h"
