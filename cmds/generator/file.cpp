@@ -17,12 +17,10 @@ tokens::TOKEN MarkerOf(FILE_TYPE_ENUM kind) {
 
 }  // namespace
 
+// Each record is one piece.
 void CGenerator::GenerateFile(const CFileInfo& record, bool indent) {
     const Batch batch(*this);
-    if (indent) {
-        GenerateBreak(3);
-    }
-    GenerateRecordBody(record, true);
+    GenerateRecordBody(record, true, indent ? PutBreak(next_, 3) : next_);
 }
 
 // Only a "+" record carries more than its key; any kind without a marker of its own is
@@ -30,35 +28,30 @@ void CGenerator::GenerateFile(const CFileInfo& record, bool indent) {
 void CGenerator::GenerateFile(FILE_TYPE_ENUM kind, const CFileInfo& record) {
     const Batch batch(*this);
     const tokens::TOKEN marker = MarkerOf(kind);
-    GenerateBreak(3);
-    Generate(marker);
-    GenerateRecordBody(record, marker == tokens::PLUS);
+    GenerateRecordBody(record, marker == tokens::PLUS, Put(PutBreak(next_, 3), marker));
 }
 
-// `ext` belongs with the name, ahead of the size; the other texts follow the size.
-void CGenerator::GenerateRecordBody(const CFileInfo& record, bool full) {
-    Generate(tokens::LBRACKET);
-    GenerateTag(tokens::KW_FOLDER, record.folder);
-    Generate(tokens::COMMA);
-    GenerateTag(tokens::KW_ID, record.id);
+// Writes the record from `out` on and ends the piece. `ext` belongs with the name, ahead of the
+// size; the other texts follow the size.
+void CGenerator::GenerateRecordBody(const CFileInfo& record, bool full, char* out) {
+    out = PutTag(Put(out, tokens::LBRACKET), tokens::KW_FOLDER, record.folder);
+    out = PutTag(Put(out, tokens::COMMA), tokens::KW_ID, record.id);
     if (full) {
-        Generate(tokens::COMMA);
-        GenerateTag(tokens::KW_FILE, record.file);
-        GenerateTagComma(tokens::KW_EXT, record.ext);
-        Generate(tokens::COMMA);
-        GenerateTag(tokens::KW_SIZE, record.size);
-        GenerateTagComma(tokens::KW_KEYWORDS, record.keywords);
-        GenerateTagComma(tokens::KW_AUTHOR, record.author);
-        GenerateTagComma(tokens::KW_SUBJECT, record.subject);
-        GenerateTagComma(tokens::KW_MANAGER, record.manager);
-        GenerateTagComma(tokens::KW_COMPANY, record.company);
-        GenerateTagComma(tokens::KW_COMMENTS, record.comments);
-        GenerateTagComma(tokens::KW_TITLE, record.title);
-        GenerateTagComma(tokens::KW_CATEGORY, record.category);
-        GenerateTagComma(tokens::KW_CREATOR, record.creator);
-        GenerateTagComma(tokens::KW_TYPE, record.type);
+        out = PutTag(Put(out, tokens::COMMA), tokens::KW_FILE, record.file);
+        out = PutTagComma(out, tokens::KW_EXT, record.ext);
+        out = PutTag(Put(out, tokens::COMMA), tokens::KW_SIZE, record.size);
+        out = PutTagComma(out, tokens::KW_KEYWORDS, record.keywords);
+        out = PutTagComma(out, tokens::KW_AUTHOR, record.author);
+        out = PutTagComma(out, tokens::KW_SUBJECT, record.subject);
+        out = PutTagComma(out, tokens::KW_MANAGER, record.manager);
+        out = PutTagComma(out, tokens::KW_COMPANY, record.company);
+        out = PutTagComma(out, tokens::KW_COMMENTS, record.comments);
+        out = PutTagComma(out, tokens::KW_TITLE, record.title);
+        out = PutTagComma(out, tokens::KW_CATEGORY, record.category);
+        out = PutTagComma(out, tokens::KW_CREATOR, record.creator);
+        out = PutTagComma(out, tokens::KW_TYPE, record.type);
     }
-    Generate(tokens::RBRACKET);
+    EndPiece(Put(out, tokens::RBRACKET));
 }
 
 }  // namespace cmds

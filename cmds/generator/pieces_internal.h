@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "cmds/tokens/tables_internal.h"
 #include "cmds/tokens/tokens.h"
 
@@ -131,6 +135,39 @@ inline constexpr std::size_t kTagRoom = 40;
 static_assert(kTagRoom >= sizeof(TokenText::text) &&
                   kTagRoom >= LongestTokenText() + 1 + kNumberRoom,
               "a tag fits its room");
+
+// Narrows the `count` units at `in` to one byte each at `out` and tells whether every unit was
+// ASCII other than the apostrophe; otherwise what it wrote is of no use. Writes exactly `count`
+// bytes.
+inline bool NarrowPlain(const unsigned short* in, std::size_t count, char* out) {
+#if defined(__SSE2__)
+    // Every x86-64 processor has SSE2: eight units are narrowed and tested at once, the last eight
+    // ending at the last unit, and the test of all of them is one branch at the end.
+    if (count >= 8) {
+        const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+        const __m128i apostrophe = _mm_set1_epi16(0x27);
+        __m128i other = _mm_setzero_si128();
+        const auto take = [&](std::size_t at) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+            other = _mm_or_si128(other, _mm_and_si128(units, high));
+            other = _mm_or_si128(other, _mm_cmpeq_epi16(units, apostrophe));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(units, units));
+        };
+        for (std::size_t at = 0; at + 8 < count; at += 8) {
+            take(at);
+        }
+        take(count - 8);
+        return _mm_movemask_epi8(_mm_cmpeq_epi16(other, _mm_setzero_si128())) == 0xFFFF;
+    }
+#endif
+    unsigned other = 0;
+    for (std::size_t at = 0; at < count; ++at) {
+        const unsigned unit = in[at];
+        other |= (unit & 0xFF80U) | static_cast<unsigned>(unit == 0x27);
+        out[at] = static_cast<char>(unit);
+    }
+    return other == 0;
+}
 
 // A null text (a value without a name) copies nothing.
 inline char* PutText(char* out, const char* text) {
