@@ -102,13 +102,24 @@ inline char* PutTenDigits(char* out, std::uint64_t value) {
 
 inline constexpr std::uint64_t kTenDigits = 10000000000;
 
-// The number of digits of `value`, below 10^10, counted by comparisons that compile to no branch.
+// The number of digits of `value`, below 10^10, found without a branch.
 inline std::size_t DigitCount(std::uint64_t value) {
+#if defined(__GNUC__)
+    // The bit length of `value` times log10(2) is the digit count or one less; one comparison with
+    // a power of ten tells which. `value | 1` has the digit count of `value` and is never 0.
+    static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,      10000,
+                                                100000, 1000000, 10000000, 100000000, 1000000000};
+    const std::uint64_t odd = value | 1;
+    const auto bits = static_cast<std::size_t>(64 - __builtin_clzll(odd));
+    const std::size_t guess = bits * 1233 >> 12;
+    return guess + (odd >= kPowers[guess] ? 1 : 0);
+#else
     std::size_t count = 1;
     for (std::uint64_t bound = 10; bound < kTenDigits; bound *= 10) {
         count += value >= bound ? 1 : 0;
     }
     return count;
+#endif
 }
 
 // Room that PutNumber needs after `out`: ten digits, and the 16-byte move from up to nine bytes
