@@ -24,7 +24,7 @@ inline bool IsLowSurrogate(unsigned u) {
 // Units converted per round of ConvertUnicodeToUTF8. A unit takes at most three bytes; a
 // surrogate pair that starts on the last unit of a round takes one unit of the next round along,
 // with four bytes for the two. The Copy functions below may write up to sixteen bytes beyond
-// what they take.
+// what they take, and a unit of two bytes is written with a third.
 constexpr std::size_t kChunkUnits = 128;
 constexpr std::size_t kChunkBytes = kChunkUnits * 3 + 1 + 16;
 
@@ -81,15 +81,12 @@ inline std::size_t CopySixteenPlainUnits(const unsigned short* in, char* out) {
 }
 #endif
 
-// Writes the UTF-8 form of the unit at in[i], or of the surrogate pair that starts there, and
-// moves `i` past what it took.
-inline char* EncodeUnit(const unsigned short* in, std::size_t n, std::size_t& i, char* out) {
+// Writes the UTF-8 form of the unit at in[i], which is not ASCII or is the apostrophe, or of
+// the surrogate pair that starts there, and moves `i` past what it took. Writes three bytes even
+// when the form takes two. Only a pair branches: whether a unit takes two bytes or three varies
+// from unit to unit in most texts and would mostly be mispredicted.
+inline char* EncodeOtherUnit(const unsigned short* in, std::size_t n, std::size_t& i, char* out) {
     const unsigned u = in[i];
-    if (u < 0x80 && u != 0x27) {
-        *out = static_cast<char>(u);
-        ++i;
-        return out + 1;
-    }
     if (IsHighSurrogate(u) && i + 1 < n && IsLowSurrogate(in[i + 1])) {
         const unsigned cp = 0x10000 + ((u - 0xD800) << 10) + (in[i + 1] - 0xDC00u);
         out[0] = static_cast<char>(0xF0 | (cp >> 18));
@@ -100,17 +97,25 @@ inline char* EncodeUnit(const unsigned short* in, std::size_t n, std::size_t& i,
         return out + 4;
     }
     ++i;
-    // The two-byte form of the apostrophe is its overlong form C0 A7.
-    if (u < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (u >> 6));
-        out[1] = static_cast<char>(0x80 | (u & 0x3F));
-        return out + 2;
-    }
-    // Any other unit, an unpaired surrogate included, takes its three-byte form.
-    out[0] = static_cast<char>(0xE0 | (u >> 12));
-    out[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
+    // Below 0x800 (the apostrophe too, as its overlong form C0 A7) two bytes; any other unit, an
+    // unpaired surrogate included, three.
+    const bool three = u >= 0x800;
+    out[0] = static_cast<char>(three ? 0xE0 | (u >> 12) : 0xC0 | (u >> 6));
+    out[1] = static_cast<char>(0x80 | ((three ? u >> 6 : u) & 0x3F));
     out[2] = static_cast<char>(0x80 | (u & 0x3F));
-    return out + 3;
+    return out + (three ? 3 : 2);
+}
+
+// Writes the UTF-8 form of the unit at in[i], or of the surrogate pair that starts there, and
+// moves `i` past what it took.
+inline char* EncodeUnit(const unsigned short* in, std::size_t n, std::size_t& i, char* out) {
+    const unsigned u = in[i];
+    if (u < 0x80 && u != 0x27) {
+        *out = static_cast<char>(u);
+        ++i;
+        return out + 1;
+    }
+    return EncodeOtherUnit(in, n, i, out);
 }
 
 }  // namespace
@@ -137,7 +142,7 @@ int ConvertUnicodeToUTF8(const std::basic_string<unsigned short>& source, std::s
                 out += plain;
                 i += plain;
                 if (plain < 16) {
-                    out = EncodeUnit(in, n, i, out);
+                    out = EncodeOtherUnit(in, n, i, out);
                 }
             }
             while (i < roundEnd) {
@@ -146,7 +151,7 @@ int ConvertUnicodeToUTF8(const std::basic_string<unsigned short>& source, std::s
                 out += plain;
                 i += plain;
                 if (plain < count) {
-                    out = EncodeUnit(in, n, i, out);
+                    out = EncodeOtherUnit(in, n, i, out);
                 }
             }
         } else {
