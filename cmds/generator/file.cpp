@@ -17,10 +17,11 @@ tokens::TOKEN MarkerOf(FILE_TYPE_ENUM kind) {
 
 }  // namespace
 
-// Each record is one piece.
+// Each record is one piece, for which RecordRoom makes room at once.
 void CGenerator::GenerateFile(const CFileInfo& record, bool indent) {
     const Batch batch(*this);
-    GenerateRecordBody(record, true, indent ? PutBreak(next_, 3) : next_);
+    char* const out = RecordRoom(record);
+    GenerateRecordBody(record, true, indent ? PutBreak(out, 3) : out);
 }
 
 // Only a "+" record carries more than its key; any kind without a marker of its own is
@@ -28,19 +29,31 @@ void CGenerator::GenerateFile(const CFileInfo& record, bool indent) {
 void CGenerator::GenerateFile(FILE_TYPE_ENUM kind, const CFileInfo& record) {
     const Batch batch(*this);
     const tokens::TOKEN marker = MarkerOf(kind);
-    GenerateRecordBody(record, marker == tokens::PLUS, Put(PutBreak(next_, 3), marker));
+    GenerateRecordBody(record, marker == tokens::PLUS,
+                       Put(PutBreak(RecordRoom(record), 3), marker));
+}
+
+// Room for a break, a marker, the brackets, the three numbers and every text, each after a comma.
+char* CGenerator::RecordRoom(const CFileInfo& record) {
+    constexpr std::size_t kNumbers = 3;
+    const wstring* const texts[] = {&record.file,     &record.ext,      &record.keywords,
+                                    &record.author,   &record.subject,  &record.manager,
+                                    &record.company,  &record.comments, &record.title,
+                                    &record.category, &record.creator,  &record.type};
+    std::size_t room = sizeof detail::kBreak + 3 * detail::kTokenRoom +
+                       kNumbers * (detail::kTokenRoom + detail::kTagRoom);
+    // The texts lie apart from the record and from each other: their first bytes are fetched
+    // all at once here rather than one after another as each is written.
+    for (const wstring* text : texts) {
+        detail::Prefetch(text->data());
+        room += detail::kTokenRoom + detail::TextTagRoom(text->size());
+    }
+    return Room(room);
 }
 
 // Writes the record from `out` on and ends the piece. `ext` belongs with the name, ahead of the
 // size; the other texts follow the size.
 void CGenerator::GenerateRecordBody(const CFileInfo& record, bool full, char* out) {
-    // The texts lie apart from the record and from each other: their first bytes are fetched
-    // all at once here rather than one after another as each is written.
-    for (const wstring* text : {&record.file, &record.ext, &record.keywords, &record.author,
-                                &record.subject, &record.manager, &record.company, &record.comments,
-                                &record.title, &record.category, &record.creator, &record.type}) {
-        detail::Prefetch(text->data());
-    }
     out = PutTag(Put(out, tokens::LBRACKET), tokens::KW_FOLDER, record.folder);
     out = PutTag(Put(out, tokens::COMMA), tokens::KW_ID, record.id);
     if (full) {

@@ -36,13 +36,16 @@ char* CGenerator::GrowPending(char* out, std::size_t size) {
     return pending_.data() + used;
 }
 
-// The contract of the support library allows no form longer than PutTag made room for; a longer
-// one still gets its room.
+// The contract of the support library allows no form longer than PutTag has room for; a longer
+// one gets room for its excess.
 char* CGenerator::PutConverted(char* out, const wstring& value) {
     converted_.clear();
     ConvertUnicodeToUTF8(value, converted_);
     const std::size_t size = converted_.size();
-    out = Extend(out, size + 1);
+    const std::size_t reserved = 3 * value.size();
+    if (size > reserved) {
+        out = GrowPending(out, static_cast<std::size_t>(limit_ - out) + (size - reserved));
+    }
     std::memcpy(out, converted_.data(), size);
     return out + size;
 }

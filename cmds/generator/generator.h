@@ -123,6 +123,7 @@ private:
     inline char* PutTagComma(char* out, tokens::TOKEN key, const wstring& value);
     inline char* PutBreak(char* out, int depth);
     inline char* Extend(char* out, std::size_t size);
+    inline char* RecordRoom(const CFileInfo& record);
     inline char* Room(std::size_t size);
     inline void EndPiece(char* end);
 

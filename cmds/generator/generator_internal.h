@@ -54,8 +54,8 @@ private:
 // Each piece is written where the gathered bytes end: Room makes space there for the piece and
 // returns where it starts, EndPiece ends it. A gathering writer keeps the piece and the next one
 // follows it; otherwise the piece goes to the stream's write at once and the next one takes its
-// place. A piece may be made of several Put calls, each of which makes its own space with Extend
-// and returns the end of what it wrote.
+// place. A piece is made of Put calls, each of which returns the end of what it wrote and needs
+// the room that its comment gives, made ahead of it for the whole piece.
 char* CGenerator::Extend(char* out, std::size_t size) {
     if (static_cast<std::size_t>(limit_ - out) < size) {
         return GrowPending(out, size);
@@ -75,25 +75,27 @@ void CGenerator::EndPiece(char* end) {
     }
 }
 
+// Needs detail::kTokenRoom.
 char* CGenerator::Put(char* out, tokens::TOKEN token) {
-    return detail::PutToken(Extend(out, sizeof(detail::TokenText::text)), token);
+    return detail::PutToken(out, token);
 }
 
+// Needs sizeof detail::kBreak.
 char* CGenerator::PutBreak(char* out, int depth) {
-    out = Extend(out, sizeof detail::kBreak);
     std::memcpy(out, detail::kBreak, sizeof detail::kBreak);
     return out + 2 + depth;
 }
 
+// Needs detail::kTagRoom.
 char* CGenerator::PutTag(char* out, tokens::TOKEN key, std::uint64_t value) {
-    return detail::PutNumber(detail::PutKey(Extend(out, detail::kTagRoom), key), value);
+    return detail::PutNumber(detail::PutKey(out, key), value);
 }
 
-// The room asked for holds the key, both quotes and three bytes for every unit, the most that a
-// unit's UTF-8 form takes; a converted form longer than that makes its own room.
+// Needs detail::TextTagRoom(value.size()): the key, both quotes and three bytes for every unit,
+// the most that a unit's UTF-8 form takes.
 char* CGenerator::PutTag(char* out, tokens::TOKEN key, const wstring& value) {
     const std::size_t count = value.size();
-    out = detail::PutKey(Extend(out, detail::kTagRoom + 3 * count), key);
+    out = detail::PutKey(out, key);
     *out++ = '\'';
     // A value of ASCII units without an apostrophe is its own UTF-8 form, so it is narrowed here
     // without a call to the support library; any other value is converted by the library.
@@ -106,29 +108,31 @@ char* CGenerator::PutTag(char* out, tokens::TOKEN key, const wstring& value) {
     return out;
 }
 
+// Needs detail::kTokenRoom + detail::TextTagRoom(value.size()).
 char* CGenerator::PutTagComma(char* out, tokens::TOKEN key, const wstring& value) {
     return value.empty() ? out : PutTag(Put(out, tokens::COMMA), key, value);
 }
 
 void CGenerator::Generate(tokens::TOKEN token) {
-    EndPiece(Put(next_, token));
+    EndPiece(Put(Room(detail::kTokenRoom), token));
 }
 
 void CGenerator::GenerateBreak(int depth) {
-    EndPiece(PutBreak(next_, depth));
+    EndPiece(PutBreak(Room(sizeof detail::kBreak), depth));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, std::uint64_t value) {
-    EndPiece(PutTag(next_, key, value));
+    EndPiece(PutTag(Room(detail::kTagRoom), key, value));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, const wstring& value) {
-    EndPiece(PutTag(next_, key, value));
+    EndPiece(PutTag(Room(detail::TextTagRoom(value.size())), key, value));
 }
 
 void CGenerator::GenerateTagComma(tokens::TOKEN key, const wstring& value) {
     if (!value.empty()) {
-        EndPiece(PutTagComma(next_, key, value));
+        EndPiece(
+            PutTagComma(Room(detail::kTokenRoom + detail::TextTagRoom(value.size())), key, value));
     }
 }
 

@@ -56,14 +56,17 @@ static_assert(LongestTokenText() + 1 < sizeof(TokenText::text),
 // eight bytes so that a break is copied with one fixed-size move.
 inline constexpr char kBreak[8] = {'\r', '\n', '\t', '\t', '\t'};
 
-// Needs sizeof(TokenText::text) bytes of room.
+// Room for a padded token text.
+inline constexpr std::size_t kTokenRoom = sizeof(TokenText::text);
+
+// Needs kTokenRoom.
 inline char* PutToken(char* out, tokens::TOKEN token) {
     const TokenText& entry = kTokenTexts[static_cast<std::size_t>(token)];
     std::memcpy(out, entry.text, sizeof entry.text);
     return out + entry.length;
 }
 
-// The key with its ":"; needs sizeof(TokenText::text) bytes of room.
+// The key with its ":"; needs kTokenRoom.
 inline char* PutKey(char* out, tokens::TOKEN key) {
     return PutToken(out, key) + 1;
 }
@@ -147,6 +150,11 @@ inline constexpr std::size_t kTagRoom = 40;
 static_assert(kTagRoom >= sizeof(TokenText::text) &&
                   kTagRoom >= LongestTokenText() + 1 + kNumberRoom,
               "a tag fits its room");
+
+// Room for a key, ":" and a quoted text of `count` units, three bytes for each at most.
+inline std::size_t TextTagRoom(std::size_t count) {
+    return kTagRoom + 3 * count;
+}
 
 // Narrows the `count` units at `in` to one byte each at `out` and tells whether every unit was
 // ASCII other than the apostrophe; otherwise what it wrote is of no use. Writes exactly `count`
