@@ -27,7 +27,7 @@ std::uint32_t CGenerator::GetLength() const {
 
 // Room for `size` bytes from `out`, which lies between the gathered bytes and the end of the
 // storage; returns where `out` is once the storage has moved.
-char* CGenerator::GrowPending(char* out, std::size_t size) {
+char* CGenerator::GrowPending(const char* out, std::size_t size) {
     const auto gathered = static_cast<std::size_t>(next_ - pending_.data());
     const auto used = static_cast<std::size_t>(out - pending_.data());
     pending_.resize(std::max({pending_.size() * 2, used + size, kMinPending}));

@@ -106,7 +106,7 @@ private:
     void GenerateFlagTag(tokens::TOKEN key, bool value);
     void GenerateRecordBody(const CFileInfo& record, bool full, char* out);
     void GenerateWordTag(tokens::TOKEN key, const char* word);
-    char* GrowPending(char* out, std::size_t size);
+    char* GrowPending(const char* out, std::size_t size);
     char* PutConverted(char* out, const wstring& value);
     void Flush(bool unwinding);
 
