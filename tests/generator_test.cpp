@@ -196,7 +196,7 @@ TEST(GeneratorLayout, ListCommands) {
 }
 
 // Texts are written as the support library converts them, whichever unit stands at whichever
-// place of texts around eight and sixteen units; numbers have every count of digits.
+// place of texts around eight and sixteen units; numbers have every count of digits and of bits.
 TEST(GeneratorLayout, RecordValues) {
     const unsigned short kinds[] = {'b',  0x00,  0x26,  0x27,  0x28,   0x7F,  0x80,
                                     0xFF, 0x100, 0x7FF, 0x800, 0xD83D, 0xFFFF};
@@ -221,6 +221,10 @@ TEST(GeneratorLayout, RecordValues) {
     std::vector<std::uint64_t> numbers = {0, kMax64};
     for (std::uint64_t power = 10; power <= kMax64 / 10; power *= 10) {
         numbers.insert(numbers.end(), {power - 1, power, power + 1});
+    }
+    for (int bits = 1; bits < 64; ++bits) {
+        const std::uint64_t power = std::uint64_t{1} << bits;
+        numbers.insert(numbers.end(), {power - 1, power});
     }
     for (const std::uint64_t number : numbers) {
         cmds::CStrStmGenerator generator;

@@ -115,8 +115,8 @@ inline std::size_t DigitCount(std::uint64_t value) {
 #if defined(__GNUC__)
     // The bit length of `value` times log10(2) is the digit count or one less; one comparison with
     // a power of ten tells which. `value | 1` has the digit count of `value` and is never 0.
-    static constexpr std::uint64_t kPowers[] = {1,      10,      100,      1000,      10000,
-                                                100000, 1000000, 10000000, 100000000, 1000000000};
+    static constexpr std::uint64_t kPowers[] = {
+        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, kTenDigits};
     const std::uint64_t odd = value | 1;
     const auto bits = static_cast<std::size_t>(64 - __builtin_clzll(odd));
     const std::size_t guess = bits * 1233 >> 12;
