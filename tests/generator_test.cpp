@@ -218,6 +218,22 @@ TEST(GeneratorLayout, RecordValues) {
             }
         }
     }
+    // Records longer than the storage that a generator starts with and than what it keeps, each
+    // written twice to see that the storage is fit for the next record.
+    for (const std::size_t length : {1000, 400000}) {
+        for (const unsigned short kind : {u'b', u'\u00e9', u'\u20ac'}) {
+            const cmds::wstring text(length, kind);
+            std::string converted;
+            ConvertUnicodeToUTF8(text, converted);
+            CFileInfo record = File(1, 2, u"", 3);
+            record.title = text;
+            const std::string expected = "[folder:1,id:2,file:'',size:3,title:'" + converted + "']";
+            cmds::CStrStmGenerator generator;
+            generator.GenerateFile(record, false);
+            generator.GenerateFile(record, false);
+            EXPECT_EQ(generator.str(), expected + expected) << length << " " << kind;
+        }
+    }
     std::vector<std::uint64_t> numbers = {0, kMax64};
     for (std::uint64_t power = 10; power <= kMax64 / 10; power *= 10) {
         numbers.insert(numbers.end(), {power - 1, power, power + 1});
