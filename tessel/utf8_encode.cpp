@@ -24,7 +24,7 @@ inline bool IsLowSurrogate(unsigned u) {
 // Units converted per round of ConvertUnicodeToUTF8. A unit takes at most three bytes; a
 // surrogate pair that starts on the last unit of a round takes one unit of the next round along,
 // with four bytes for the two. The Copy functions below may write up to sixteen bytes beyond
-// what they take.
+// what they take, and a unit's form is written with up to four bytes.
 constexpr std::size_t kChunkUnits = 128;
 constexpr std::size_t kChunkBytes = kChunkUnits * 3 + 1 + 16;
 
@@ -82,35 +82,27 @@ inline std::size_t CopySixteenPlainUnits(const unsigned short* in, char* out) {
 #endif
 
 // Writes the UTF-8 form of the unit at in[i], or of the surrogate pair that starts there, and
-// moves `i` past what it took.
-inline char* EncodeUnit(const unsigned short* in, std::size_t n, std::size_t& i, char* out) {
+// moves `i` past what it took. in[i + 1] must be readable: the last unit of a string is followed
+// by its terminating null. Four bytes are written whatever the form's length. Nothing branches on
+// the kind of unit, which varies from unit to unit in most texts and would mostly be
+// mispredicted.
+inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out) {
     const unsigned u = in[i];
-    if (u < 0x80 && u != 0x27) {
-        *out = static_cast<char>(u);
-        ++i;
-        return out + 1;
-    }
-    if (IsHighSurrogate(u) && i + 1 < n && IsLowSurrogate(in[i + 1])) {
-        const unsigned cp = 0x10000 + ((u - 0xD800) << 10) + (in[i + 1] - 0xDC00u);
-        out[0] = static_cast<char>(0xF0 | (cp >> 18));
-        out[1] = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out[2] = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out[3] = static_cast<char>(0x80 | (cp & 0x3F));
-        i += 2;
-        return out + 4;
-    }
-    ++i;
-    // The two-byte form of the apostrophe is its overlong form C0 A7.
-    if (u < 0x800) {
-        out[0] = static_cast<char>(0xC0 | (u >> 6));
-        out[1] = static_cast<char>(0x80 | (u & 0x3F));
-        return out + 2;
-    }
-    // Any other unit, an unpaired surrogate included, takes its three-byte form.
-    out[0] = static_cast<char>(0xE0 | (u >> 12));
-    out[1] = static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (u & 0x3F));
-    return out + 3;
+    const unsigned next = in[i + 1];
+    const bool plain = u < 0x80 && u != 0x27;
+    const bool pair = IsHighSurrogate(u) && IsLowSurrogate(next);
+    const unsigned cp = pair ? 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00) : u;
+    // Bytes after the first two of a form beyond one byte: none below 0x800 (the apostrophe too,
+    // as its overlong form C0 A7), one for any other single unit, an unpaired surrogate
+    // included, two for a pair.
+    const unsigned extra = (u >= 0x800 ? 1U : 0U) + (pair ? 1U : 0U);
+    const unsigned lead = (0xF0E0C0U >> (8 * extra) & 0xFF) | cp >> (6 * extra + 6);
+    out[0] = static_cast<char>(plain ? u : lead);
+    out[1] = static_cast<char>(0x80 | (cp >> (6 * extra) & 0x3F));
+    out[2] = static_cast<char>(0x80 | ((cp << 6) >> (6 * extra) & 0x3F));
+    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    i += pair ? 2 : 1;
+    return out + (plain ? 1 : 2 + extra);
 }
 
 }  // namespace
@@ -130,28 +122,27 @@ int ConvertUnicodeToUTF8(const std::basic_string<unsigned short>& source, std::s
         char* out = chunk;
         // Text is mostly ASCII: once the text is long enough to read eight units anywhere in it,
         // runs of units that stand for themselves are taken sixteen at a time, then up to eight
-        // at a time for the rest of the round.
+        // at a time for the rest of the round. The unit that ends a run is encoded whatever it
+        // is, so that a run's length decides no branch.
         if (roundEnd >= 8) {
-            while (i + 16 <= roundEnd) {
+            while (i + 16 < roundEnd) {
                 const std::size_t plain = CopySixteenPlainUnits(in + i, out);
                 out += plain;
                 i += plain;
-                if (plain < 16) {
-                    out = EncodeUnit(in, n, i, out);
-                }
+                out = EncodeUnit(in, i, out);
             }
             while (i < roundEnd) {
                 const std::size_t count = std::min(roundEnd - i, std::size_t{8});
                 const std::size_t plain = CopyPlainUnits(in + i, count, out);
                 out += plain;
                 i += plain;
-                if (plain < count) {
-                    out = EncodeUnit(in, n, i, out);
+                if (i < roundEnd) {
+                    out = EncodeUnit(in, i, out);
                 }
             }
         } else {
             while (i < roundEnd) {
-                out = EncodeUnit(in, n, i, out);
+                out = EncodeUnit(in, i, out);
             }
         }
         target.append(chunk, static_cast<std::size_t>(out - chunk));

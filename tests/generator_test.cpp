@@ -195,6 +195,62 @@ TEST(GeneratorLayout, ListCommands) {
     });
 }
 
+// Texts are written as the support library converts them, whichever unit stands at whichever
+// place of texts around eight and sixteen units; numbers have every count of digits and of bits.
+TEST(GeneratorLayout, RecordValues) {
+    const unsigned short kinds[] = {'b',  0x00,  0x26,  0x27,  0x28,   0x7F,  0x80,
+                                    0xFF, 0x100, 0x7FF, 0x800, 0xD83D, 0xFFFF};
+    for (const std::size_t length : {1, 7, 8, 9, 15, 16, 17, 24, 25}) {
+        for (const unsigned short kind : kinds) {
+            for (std::size_t at = 0; at < length; ++at) {
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << kind);
+                cmds::wstring text(length, 'a');
+                text[at] = kind;
+                std::string converted;
+                ConvertUnicodeToUTF8(text, converted);
+                CFileInfo record = File(1, 2, u"", 3);
+                record.file = text;
+                record.type = text;
+                cmds::CStrStmGenerator generator;
+                generator.GenerateFile(record, false);
+                EXPECT_EQ(generator.str(), "[folder:1,id:2,file:'" + converted + "',size:3,type:'" +
+                                               converted + "']");
+            }
+        }
+    }
+    // Records longer than the storage that a generator starts with and than what it keeps, each
+    // written twice to see that the storage is fit for the next record.
+    for (const std::size_t length : {1000, 400000}) {
+        for (const unsigned short kind : {u'b', u'\u00e9', u'\u20ac'}) {
+            const cmds::wstring text(length, kind);
+            std::string converted;
+            ConvertUnicodeToUTF8(text, converted);
+            CFileInfo record = File(1, 2, u"", 3);
+            record.title = text;
+            const std::string expected = "[folder:1,id:2,file:'',size:3,title:'" + converted + "']";
+            cmds::CStrStmGenerator generator;
+            generator.GenerateFile(record, false);
+            generator.GenerateFile(record, false);
+            EXPECT_EQ(generator.str(), expected + expected) << length << " " << kind;
+        }
+    }
+    std::vector<std::uint64_t> numbers = {0, kMax64};
+    for (std::uint64_t power = 10; power <= kMax64 / 10; power *= 10) {
+        numbers.insert(numbers.end(), {power - 1, power, power + 1});
+    }
+    for (int bits = 1; bits < 64; ++bits) {
+        const std::uint64_t power = std::uint64_t{1} << bits;
+        numbers.insert(numbers.end(), {power - 1, power});
+    }
+    for (const std::uint64_t number : numbers) {
+        cmds::CStrStmGenerator generator;
+        generator.GenerateFile(File(number, number, u"", number), false);
+        const std::string digits = std::to_string(number);
+        EXPECT_EQ(generator.str(),
+                  "[folder:" + digits + ",id:" + digits + ",file:'',size:" + digits + "]");
+    }
+}
+
 // Options are written between the flags and max only when named; a max of 0 is not written.
 TEST(GeneratorLayout, FindRequest) {
     const std::string head = "FIND INPUT \r\n\tuser:12," + PwdTag(kPwd) + ",\r\n\t";

@@ -1,6 +1,7 @@
 #include "cmds/generator/generator.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "cmds/generator/generator_internal.h"
 #include "cmds/support/tessel.h"
@@ -24,12 +25,29 @@ std::uint32_t CGenerator::GetLength() const {
     return static_cast<std::uint32_t>(static_cast<std::streamoff>(out_.tellp()));
 }
 
-// Room for `size` more bytes after the gathered ones.
-void CGenerator::GrowPending(std::size_t size) {
+// Room for `size` bytes from `out`, which lies between the gathered bytes and the end of the
+// storage; returns where `out` is once the storage has moved.
+char* CGenerator::GrowPending(const char* out, std::size_t size) {
     const auto gathered = static_cast<std::size_t>(next_ - pending_.data());
-    pending_.resize(std::max({pending_.size() * 2, gathered + size, kMinPending}));
+    const auto used = static_cast<std::size_t>(out - pending_.data());
+    pending_.resize(std::max({pending_.size() * 2, used + size, kMinPending}));
     next_ = pending_.data() + gathered;
     limit_ = pending_.data() + pending_.size();
+    return pending_.data() + used;
+}
+
+// The contract of the support library allows no form longer than PutTag has room for; a longer
+// one gets room for its excess.
+char* CGenerator::PutConverted(char* out, const wstring& value) {
+    converted_.clear();
+    ConvertUnicodeToUTF8(value, converted_);
+    const std::size_t size = converted_.size();
+    const std::size_t reserved = 3 * value.size();
+    if (size > reserved) {
+        out = GrowPending(out, static_cast<std::size_t>(limit_ - out) + (size - reserved));
+    }
+    std::memcpy(out, converted_.data(), size);
+    return out + size;
 }
 
 void CGenerator::GenerateHeader(eCommand command) {
@@ -45,7 +63,13 @@ void CGenerator::GenerateHeader(eCommand command) {
 void CGenerator::GenerateTag(tokens::TOKEN key, const std::string& value) {
     converted_.clear();
     ConvertStringToASCIIcode(value, converted_);
-    GenerateConverted(key, '"');
+    const std::size_t size = converted_.size();
+    char* out = detail::PutKey(Room(detail::kTagRoom + size), key);
+    *out++ = '"';
+    std::memcpy(out, converted_.data(), size);
+    out += size;
+    *out++ = '"';
+    EndPiece(out);
 }
 
 void CGenerator::GenerateWordTag(tokens::TOKEN key, const char* word) {

@@ -104,9 +104,10 @@ private:
     void GenerateUser(std::uint64_t user, const wstring& pwd);
     void GenerateErrorTag(tagERROR_CODE error);
     void GenerateFlagTag(tokens::TOKEN key, bool value);
-    void GenerateRecordBody(const CFileInfo& record, bool full);
+    void GenerateRecordBody(const CFileInfo& record, bool full, char* out);
     void GenerateWordTag(tokens::TOKEN key, const char* word);
-    void GrowPending(std::size_t size);
+    char* GrowPending(const char* out, std::size_t size);
+    char* PutConverted(char* out, const wstring& value);
     void Flush(bool unwinding);
 
     /// The pieces of every record, defined in generator_internal.h. Inline members are not
@@ -116,7 +117,13 @@ private:
     inline void GenerateTag(tokens::TOKEN key, std::uint64_t value);
     inline void GenerateTagComma(tokens::TOKEN key, const wstring& value);
     inline void GenerateBreak(int depth);
-    inline void GenerateConverted(tokens::TOKEN key, char quote);
+    inline char* Put(char* out, tokens::TOKEN token);
+    inline char* PutTag(char* out, tokens::TOKEN key, const wstring& value);
+    inline char* PutTag(char* out, tokens::TOKEN key, std::uint64_t value);
+    inline char* PutTagComma(char* out, tokens::TOKEN key, const wstring& value);
+    inline char* PutBreak(char* out, int depth);
+    inline char* Extend(char* out, std::size_t size);
+    inline char* RecordRoom(const CFileInfo& record);
     inline char* Room(std::size_t size);
     inline void EndPiece(char* end);
 

@@ -54,12 +54,17 @@ private:
 // Each piece is written where the gathered bytes end: Room makes space there for the piece and
 // returns where it starts, EndPiece ends it. A gathering writer keeps the piece and the next one
 // follows it; otherwise the piece goes to the stream's write at once and the next one takes its
-// place.
-char* CGenerator::Room(std::size_t size) {
-    if (static_cast<std::size_t>(limit_ - next_) < size) {
-        GrowPending(size);
+// place. A piece is made of Put calls, each of which returns the end of what it wrote and needs
+// the room that its comment gives, made ahead of it for the whole piece.
+char* CGenerator::Extend(char* out, std::size_t size) {
+    if (static_cast<std::size_t>(limit_ - out) < size) {
+        return GrowPending(out, size);
     }
-    return next_;
+    return out;
+}
+
+char* CGenerator::Room(std::size_t size) {
+    return Extend(next_, size);
 }
 
 void CGenerator::EndPiece(char* end) {
@@ -70,43 +75,65 @@ void CGenerator::EndPiece(char* end) {
     }
 }
 
+// Needs detail::kTokenRoom.
+char* CGenerator::Put(char* out, tokens::TOKEN token) {
+    return detail::PutToken(out, token);
+}
+
+// Needs sizeof detail::kBreak.
+char* CGenerator::PutBreak(char* out, int depth) {
+    std::memcpy(out, detail::kBreak, sizeof detail::kBreak);
+    return out + 2 + depth;
+}
+
+// Needs detail::kTagRoom.
+char* CGenerator::PutTag(char* out, tokens::TOKEN key, std::uint64_t value) {
+    return detail::PutNumber(detail::PutKey(out, key), value);
+}
+
+// Needs detail::TextTagRoom(value.size()): the key, both quotes and three bytes for every unit,
+// the most that a unit's UTF-8 form takes.
+char* CGenerator::PutTag(char* out, tokens::TOKEN key, const wstring& value) {
+    const std::size_t count = value.size();
+    out = detail::PutKey(out, key);
+    *out++ = '\'';
+    // A value of ASCII units without an apostrophe is its own UTF-8 form, so it is narrowed here
+    // without a call to the support library; any other value is converted by the library.
+    if (detail::NarrowPlain(value.data(), count, out)) {
+        out += count;
+    } else {
+        out = PutConverted(out, value);
+    }
+    *out++ = '\'';
+    return out;
+}
+
+// Needs detail::kTokenRoom + detail::TextTagRoom(value.size()).
+char* CGenerator::PutTagComma(char* out, tokens::TOKEN key, const wstring& value) {
+    return value.empty() ? out : PutTag(Put(out, tokens::COMMA), key, value);
+}
+
 void CGenerator::Generate(tokens::TOKEN token) {
-    EndPiece(detail::PutToken(Room(sizeof(detail::TokenText::text)), token));
+    EndPiece(Put(Room(detail::kTokenRoom), token));
 }
 
 void CGenerator::GenerateBreak(int depth) {
-    char* const out = Room(sizeof detail::kBreak);
-    std::memcpy(out, detail::kBreak, sizeof detail::kBreak);
-    EndPiece(out + 2 + depth);
+    EndPiece(PutBreak(Room(sizeof detail::kBreak), depth));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, std::uint64_t value) {
-    EndPiece(detail::PutNumber(detail::PutKey(Room(detail::kTagRoom), key), value));
+    EndPiece(PutTag(Room(detail::kTagRoom), key, value));
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, const wstring& value) {
-    converted_.clear();
-    ConvertUnicodeToUTF8(value, converted_);
-    GenerateConverted(key, '\'');
+    EndPiece(PutTag(Room(detail::TextTagRoom(value.size())), key, value));
 }
 
 void CGenerator::GenerateTagComma(tokens::TOKEN key, const wstring& value) {
     if (!value.empty()) {
-        Generate(tokens::COMMA);
-        GenerateTag(key, value);
+        EndPiece(
+            PutTagComma(Room(detail::kTokenRoom + detail::TextTagRoom(value.size())), key, value));
     }
-}
-
-// Two pieces: the key with the opening quote, then the converted value with the closing one.
-void CGenerator::GenerateConverted(tokens::TOKEN key, char quote) {
-    char* const prefix = detail::PutKey(Room(detail::kTagRoom), key);
-    *prefix = quote;
-    EndPiece(prefix + 1);
-    const std::size_t size = converted_.size();
-    char* const value = Room(size + 1);
-    std::memcpy(value, converted_.data(), size);
-    value[size] = quote;
-    EndPiece(value + size + 1);
 }
 
 }  // namespace cmds

@@ -9,13 +9,13 @@ void CGenerator::GenerateHostBegin(std::uint64_t id, const wstring& host, const 
                                    const wstring& nick, const std::string& address,
                                    unsigned short port) {
     const Batch batch(*this);
-    GenerateBreak(2);
-    Generate(tokens::LPAREN);
-    GenerateTag(tokens::KW_ID, id);
-    Generate(tokens::COMMA);
-    GenerateTag(tokens::KW_HOST, host);
-    GenerateTagComma(tokens::KW_USER, user);
-    GenerateTagComma(tokens::KW_NICK, nick);
+    char* out = Room(sizeof detail::kBreak + detail::kTokenRoom + detail::kTagRoom +
+                     3 * detail::kTokenRoom + detail::TextTagRoom(host.size()) +
+                     detail::TextTagRoom(user.size()) + detail::TextTagRoom(nick.size()));
+    out = PutTag(Put(PutBreak(out, 2), tokens::LPAREN), tokens::KW_ID, id);
+    out = PutTag(Put(out, tokens::COMMA), tokens::KW_HOST, host);
+    out = PutTagComma(out, tokens::KW_USER, user);
+    EndPiece(PutTagComma(out, tokens::KW_NICK, nick));
     Generate(tokens::COMMA);
     GenerateTag(tokens::KW_ADDRESS, address);
     Generate(tokens::COMMA);

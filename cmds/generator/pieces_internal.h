@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "cmds/tokens/tables_internal.h"
 #include "cmds/tokens/tokens.h"
 
@@ -52,77 +56,92 @@ static_assert(LongestTokenText() + 1 < sizeof(TokenText::text),
 // eight bytes so that a break is copied with one fixed-size move.
 inline constexpr char kBreak[8] = {'\r', '\n', '\t', '\t', '\t'};
 
-// Needs sizeof(TokenText::text) bytes of room.
+// Room for a padded token text.
+inline constexpr std::size_t kTokenRoom = sizeof(TokenText::text);
+
+// Needs kTokenRoom.
 inline char* PutToken(char* out, tokens::TOKEN token) {
     const TokenText& entry = kTokenTexts[static_cast<std::size_t>(token)];
     std::memcpy(out, entry.text, sizeof entry.text);
     return out + entry.length;
 }
 
-// The key with its ":"; needs sizeof(TokenText::text) bytes of room.
+// The key with its ":"; needs kTokenRoom.
 inline char* PutKey(char* out, tokens::TOKEN key) {
     return PutToken(out, key) + 1;
 }
 
-// The decimal digits of 00 to 99, so that a number takes one division for every two digits.
-struct DigitPairs {
-    char digits[200];
-    constexpr DigitPairs() : digits() {
-        for (std::size_t pair = 0; pair < 100; ++pair) {
-            digits[2 * pair] = static_cast<char>('0' + pair / 10);
-            digits[2 * pair + 1] = static_cast<char>('0' + pair % 10);
-        }
-    }
-};
-inline constexpr DigitPairs kDigitPairs{};
-
-// The two digits of `pair`, below 100, leading zero included.
-inline char* PutPair(char* out, std::uint32_t pair) {
-    std::memcpy(out, &kDigitPairs.digits[std::size_t{pair} * 2], 2);
-    return out + 2;
+// Stores the eight bytes of `bytes` at `out`, the lowest first.
+inline void PutLowBytesFirst(char* out, std::uint64_t bytes) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+    bytes = __builtin_bswap64(bytes);
+#endif
+    std::memcpy(out, &bytes, sizeof bytes);
 }
 
-// Exactly four digits of `value`, below 10^4, leading zeros included.
-inline char* PutFourDigits(char* out, std::uint32_t value) {
-    return PutPair(PutPair(out, value / 100), value % 100);
+// The eight decimal digits of `value`, below 10^8, leading zeros included, as the bytes of an
+// integer whose lowest byte is the first digit. Each step splits every lane of the integer into a
+// quotient and a remainder at once, dividing by multiplying: two lanes of four digits, then four
+// of two, then eight of one.
+inline std::uint64_t EightDigits(std::uint32_t value) {
+    std::uint64_t lanes = value / 10000 | std::uint64_t{value % 10000} << 32;
+    std::uint64_t quotients = (lanes * 10486 >> 20) & 0x0000007F0000007FU;  // lane / 100
+    lanes = quotients | (lanes - quotients * 100) << 16;
+    quotients = (lanes * 103 >> 10) & 0x000F000F000F000FU;  // lane / 10
+    lanes = quotients | (lanes - quotients * 10) << 8;
+    return lanes | 0x3030303030303030U;
 }
 
-// Exactly ten digits of `value`, below 10^10, leading zeros included; the last eight are found
-// with 32-bit arithmetic.
-inline char* PutTenDigits(char* out, std::uint64_t value) {
+// The last `count` (1 to 10) of the ten digits of `value`, below 10^10, leading zeros included.
+// The first two digits and the other eight are each stored whole, shifted past the digits left
+// out; when the first two are all left out, the eight overwrite them. Needs ten bytes of room.
+inline char* PutLastDigits(char* out, std::uint64_t value, std::size_t count) {
     constexpr std::uint64_t kEightDigits = 100000000;
-    const auto low = static_cast<std::uint32_t>(value % kEightDigits);
-    out = PutPair(out, static_cast<std::uint32_t>(value / kEightDigits));
-    return PutFourDigits(PutFourDigits(out, low / 10000), low % 10000);
+    const auto first = static_cast<std::uint32_t>(value / kEightDigits);
+    const std::uint64_t firstTwo = (first / 10 | (first % 10) << 8) | 0x3030U;
+    const std::size_t skipped = 10 - count;
+    const std::size_t skippedOfTwo = skipped < 2 ? skipped : 2;
+    PutLowBytesFirst(out, firstTwo >> (8 * skippedOfTwo));
+    PutLowBytesFirst(out + 2 - skippedOfTwo,
+                     EightDigits(static_cast<std::uint32_t>(value % kEightDigits)) >>
+                         (8 * (skipped - skippedOfTwo)));
+    return out + count;
 }
 
 inline constexpr std::uint64_t kTenDigits = 10000000000;
 
-// The number of digits of `value`, below 10^10, counted by comparisons that compile to no branch.
+// The number of digits of `value`, below 10^10, found without a branch.
 inline std::size_t DigitCount(std::uint64_t value) {
+#if defined(__GNUC__)
+    // The bit length of `value` times log10(2) is the digit count or one less; one comparison with
+    // a power of ten tells which. `value | 1` has the digit count of `value` and is never 0.
+    static constexpr std::uint64_t kPowers[] = {
+        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, kTenDigits};
+    const std::uint64_t odd = value | 1;
+    const auto bits = static_cast<std::size_t>(64 - __builtin_clzll(odd));
+    const std::size_t guess = bits * 1233 >> 12;
+    return guess + (odd >= kPowers[guess] ? 1 : 0);
+#else
     std::size_t count = 1;
     for (std::uint64_t bound = 10; bound < kTenDigits; bound *= 10) {
         count += value >= bound ? 1 : 0;
     }
     return count;
+#endif
 }
 
-// Room that PutNumber needs after `out`: ten digits, and the 16-byte move from up to nine bytes
-// in.
-inline constexpr std::size_t kNumberRoom = 25;
+// Room that PutNumber needs after `out`: twenty digits.
+inline constexpr std::size_t kNumberRoom = 20;
 
 // Decimal digits of `value` without sign or leading zeros; the C library's conversions are
-// avoided because they depend on the locale. A number below 10^10 (nearly every one) is written
-// with all ten digits and then moved over its leading zeros, because a branch on its magnitude,
-// which varies from one number to the next, would mostly be mispredicted.
+// avoided because they depend on the locale. The digits are stored without a branch on the
+// magnitude of the number, which varies from one number to the next and would mostly be
+// mispredicted, and without reading back what was stored.
 inline char* PutNumber(char* out, std::uint64_t value) {
     if (value >= kTenDigits) {
-        return PutTenDigits(PutNumber(out, value / kTenDigits), value % kTenDigits);
+        return PutLastDigits(PutNumber(out, value / kTenDigits), value % kTenDigits, 10);
     }
-    PutTenDigits(out, value);
-    const std::size_t zeros = 10 - DigitCount(value);
-    std::memmove(out, out + zeros, 16);
-    return out + 10 - zeros;
+    return PutLastDigits(out, value, DigitCount(value));
 }
 
 // Room for a padded token text, or for a key, ":" and the longest value written unquoted: a
@@ -131,6 +150,53 @@ inline constexpr std::size_t kTagRoom = 40;
 static_assert(kTagRoom >= sizeof(TokenText::text) &&
                   kTagRoom >= LongestTokenText() + 1 + kNumberRoom,
               "a tag fits its room");
+
+// Room for a key, ":" and a quoted text of `count` units, three bytes for each at most.
+inline std::size_t TextTagRoom(std::size_t count) {
+    return kTagRoom + 3 * count;
+}
+
+// Narrows the `count` units at `in` to one byte each at `out` and tells whether every unit was
+// ASCII other than the apostrophe; otherwise what it wrote is of no use. Writes exactly `count`
+// bytes.
+inline bool NarrowPlain(const unsigned short* in, std::size_t count, char* out) {
+#if defined(__SSE2__)
+    // Every x86-64 processor has SSE2: eight units are narrowed and tested at once, the last eight
+    // ending at the last unit, and the test of all of them is one branch at the end.
+    if (count >= 8) {
+        const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
+        const __m128i apostrophe = _mm_set1_epi16(0x27);
+        __m128i other = _mm_setzero_si128();
+        const auto take = [&](std::size_t at) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+            other = _mm_or_si128(other, _mm_and_si128(units, high));
+            other = _mm_or_si128(other, _mm_cmpeq_epi16(units, apostrophe));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(units, units));
+        };
+        for (std::size_t at = 0; at + 8 < count; at += 8) {
+            take(at);
+        }
+        take(count - 8);
+        return _mm_movemask_epi8(_mm_cmpeq_epi16(other, _mm_setzero_si128())) == 0xFFFF;
+    }
+#endif
+    unsigned other = 0;
+    for (std::size_t at = 0; at < count; ++at) {
+        const unsigned unit = in[at];
+        other |= (unit & 0xFF80U) | static_cast<unsigned>(unit == 0x27);
+        out[at] = static_cast<char>(unit);
+    }
+    return other == 0;
+}
+
+// Asks for the memory at `address` to be brought into the cache ahead of its use.
+inline void Prefetch(const void* address) {
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    static_cast<void>(address);
+#endif
+}
 
 // A null text (a value without a name) copies nothing.
 inline char* PutText(char* out, const char* text) {
