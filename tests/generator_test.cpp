@@ -198,14 +198,16 @@ TEST(GeneratorLayout, ListCommands) {
 // Texts are written as the support library converts them, whichever unit stands at whichever
 // place of texts around eight and sixteen units; numbers have every count of digits and of bits.
 TEST(GeneratorLayout, RecordValues) {
-    const unsigned short kinds[] = {'b',  0x00,  0x26,  0x27,  0x28,   0x7F,  0x80,
-                                    0xFF, 0x100, 0x7FF, 0x800, 0xD83D, 0xFFFF};
+    const cmds::wstring kinds[] = {{'b'},    {0x00},   {0x26},   {0x27},           {0x28},
+                                   {0x7F},   {0x80},   {0xFF},   {0x100},          {0x7FF},
+                                   {0x800},  {0xD7FF}, {0xD83D}, {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF},
+                                   {0xDC00}, {0xDFFF}, {0xE000}, {0xFFFF}};
     for (const std::size_t length : {1, 7, 8, 9, 15, 16, 17, 24, 25}) {
-        for (const unsigned short kind : kinds) {
-            for (std::size_t at = 0; at < length; ++at) {
-                SCOPED_TRACE(testing::Message() << length << " " << at << " " << kind);
+        for (const cmds::wstring& kind : kinds) {
+            for (std::size_t at = 0; at + kind.size() <= length; ++at) {
+                SCOPED_TRACE(testing::Message() << length << " " << at << " " << kind[0]);
                 cmds::wstring text(length, 'a');
-                text[at] = kind;
+                text.replace(at, kind.size(), kind);
                 std::string converted;
                 ConvertUnicodeToUTF8(text, converted);
                 CFileInfo record = File(1, 2, u"", 3);
