@@ -63,7 +63,7 @@ TOKEN Reader::ReadFile(CFileInfo& record, FILE_TYPE_ENUM kind) {
     }
     const TOKEN next = ReadTagList(tags);
 
-    // Both tables hold folder and id in their first two slots.
+    // The key-only table holds folder and id in the full table's slots.
     record.folder = Number(tags, kFolderSlot, KW_FOLDER);
     record.id = Number(tags, kIdSlot, KW_ID);
     if (full) {

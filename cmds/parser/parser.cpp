@@ -180,8 +180,8 @@ TOKEN Reader::ReadTagList(TagList& tags) {
 }
 
 // Reads tags from number `count` on as ReadTagAsTokens would, as long as the source lends the
-// whole of each and it holds a key of the list, its ':' and a value of the key's kind that needs
-// no conversion while the source is locked, within the limits, followed by a comma. Returns
+// whole of each and it holds a key of the list not given before, its ':' and a value of the key's
+// kind within the limits, followed by a comma. Returns
 // kTag after a tag that no comma follows, leaving the token after it unread, and kNothing with
 // `count` at the tag it could not read. Compiled as one function, so that the view of the run
 // stays in registers.
