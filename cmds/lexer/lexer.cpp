@@ -28,6 +28,38 @@ namespace {
 constexpr int kDoubleQuote = '"';
 constexpr int kApostrophe = '\'';
 
+// The token of a one-character punctuation mark, or NO_TOKEN.
+tokens::TOKEN PunctuationToken(int c) {
+    switch (c) {
+        case ':':
+            return tokens::COLON;
+        case ',':
+            return tokens::COMMA;
+        case '{':
+            return tokens::LBRACE;
+        case '}':
+            return tokens::RBRACE;
+        case '(':
+            return tokens::LPAREN;
+        case ')':
+            return tokens::RPAREN;
+        case '[':
+            return tokens::LBRACKET;
+        case ']':
+            return tokens::RBRACKET;
+        case ';':
+            return tokens::SEMICOLON;
+        case '+':
+            return tokens::PLUS;
+        case '-':
+            return tokens::MINUS;
+        case '*':
+            return tokens::STAR;
+        default:
+            return tokens::NO_TOKEN;
+    }
+}
+
 // A byte for a person: printable ASCII in quotes, anything else as its number.
 std::string DescribeByte(int c) {
     if (c >= 0x20 && c < 0x7f) {
@@ -136,14 +168,7 @@ void CLexer::PutBack(int c) {
 }
 
 void CLexer::NoteLineBreaks(const char* begin, const char* end, std::uint64_t offset) {
-    for (const char* p = begin; p != end; ++p) {
-        p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
-        if (p == nullptr) {
-            return;
-        }
-        ++line_;
-        lineStart_ = offset + static_cast<std::uint64_t>(p - begin) + 1;
-    }
+    detail::CountLineFeeds(begin, end, offset, line_, lineStart_);
 }
 
 // The whole of reading a token is compiled as one function, as it was written before it was cut
@@ -219,10 +244,13 @@ bool CLexer::ReadWideInPlace(std::uint64_t start) {
     const char* const text = runNext_;
     runNext_ = end + 1;
     lastFromRun_ = true;
-    NoteLineBreaks(text, end, start + 1);
     bool hasLineFeed = false;
-    if (!detail::DecodeUtf8(text, length, static_cast<std::size_t>(runEnd_ - text), wideValue_,
-                            hasLineFeed)) {
+    const bool decoded = detail::DecodeUtf8(text, length, static_cast<std::size_t>(runEnd_ - text),
+                                            wideValue_, hasLineFeed);
+    if (!decoded || hasLineFeed) {
+        NoteLineBreaks(text, end, start + 1);
+    }
+    if (!decoded) {
         scratch_.assign(text, length);
         ReturnLockedRun();
         ConvertUTF8ToUnicode(scratch_, wideValue_);
@@ -243,6 +271,11 @@ tokens::TOKEN CLexer::Scan() {
     const std::uint64_t start = Offset() - (c == -1 ? 0 : 1);
     tokenPosition_ = {static_cast<std::size_t>(start), line_,
                       static_cast<std::size_t>(start - lineStart_ + 1)};
+    // Punctuation, the commonest token between values, is looked for first.
+    const tokens::TOKEN mark = PunctuationToken(c);
+    if (mark != tokens::NO_TOKEN) {
+        return mark;
+    }
     if (IsLetter(c)) {
         // A word that ends within the run is classified where it lies.
         if (lastFromRun_) {
@@ -291,11 +324,7 @@ tokens::TOKEN CLexer::Scan() {
         default:
             break;
     }
-    const tokens::TOKEN token = detail::PunctuationToken(c);
-    if (token == tokens::NO_TOKEN) {
-        Fail((DescribeByte(c) + " starts no token").c_str());
-    }
-    return token;
+    Fail((DescribeByte(c) + " starts no token").c_str());
 }
 
 bool CLexer::GetString(std::string& out) {

@@ -69,24 +69,6 @@ public:
         return true;
     }
 
-    // After any blanks: a punctuation mark, which becomes the lexer's last token as if
-    // GetNextToken had read it; NO_TOKEN when something else comes.
-    tokens::TOKEN TakePunctuation() {
-        SkipBlanks();
-        if (next == end) {
-            return tokens::NO_TOKEN;
-        }
-        const tokens::TOKEN token = PunctuationToken(*next);
-        if (token != tokens::NO_TOKEN) {
-            const std::uint64_t offset = OffsetOf(next);
-            lexer_.tokenPosition_ = {static_cast<std::size_t>(offset), line_,
-                                     static_cast<std::size_t>(offset - lineStart_ + 1)};
-            lexer_.lastToken_ = token;
-            ++next;
-        }
-        return token;
-    }
-
     // After any blanks: the byte `c`.
     bool TakeByte(char c) {
         SkipBlanks();
@@ -118,14 +100,7 @@ public:
 
     // Counts the line feeds among the bytes [begin, stop) of the run.
     void NoteLineFeeds(const char* begin, const char* stop) {
-        for (const char* p = begin; p != stop; ++p) {
-            p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)));
-            if (p == nullptr) {
-                return;
-            }
-            ++line_;
-            lineStart_ = OffsetOf(p + 1);
-        }
+        CountLineFeeds(begin, stop, OffsetOf(begin), line_, lineStart_);
     }
 
     // The lexer's spare text, for bytes handed to the support library.

@@ -60,6 +60,20 @@ constexpr char FoldCase(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
 }
 
+// Counts the line feeds among [begin, end), whose first byte lies at `offset`, into `line` and
+// `lineStart`, the offset where the last line starts.
+inline void CountLineFeeds(const char* begin, const char* end, std::uint64_t offset,
+                           std::size_t& line, std::uint64_t& lineStart) {
+    for (const char* p = begin; p != end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+        if (p == nullptr) {
+            return;
+        }
+        ++line;
+        lineStart = offset + static_cast<std::uint64_t>(p - begin) + 1;
+    }
+}
+
 // The length of the run of ASCII letters and digits that starts at `begin`, up to `end`.
 inline std::size_t AlphanumericLength(const char* begin, const char* end) {
     const char* p = begin;
@@ -121,38 +135,6 @@ inline bool IsFoldedWord(const char* word, std::size_t length, const FoldedWord&
         }
     }
     return true;
-}
-
-// The token of a one-character punctuation mark, or NO_TOKEN.
-inline tokens::TOKEN PunctuationToken(int c) {
-    switch (c) {
-        case ':':
-            return tokens::COLON;
-        case ',':
-            return tokens::COMMA;
-        case '{':
-            return tokens::LBRACE;
-        case '}':
-            return tokens::RBRACE;
-        case '(':
-            return tokens::LPAREN;
-        case ')':
-            return tokens::RPAREN;
-        case '[':
-            return tokens::LBRACKET;
-        case ']':
-            return tokens::RBRACKET;
-        case ';':
-            return tokens::SEMICOLON;
-        case '+':
-            return tokens::PLUS;
-        case '-':
-            return tokens::MINUS;
-        case '*':
-            return tokens::STAR;
-        default:
-            return tokens::NO_TOKEN;
-    }
 }
 
 // The longest word of any table ("socksproxy").

@@ -116,18 +116,6 @@ void Reader::CountRecord() {
     }
 }
 
-TOKEN Reader::Next() {
-    {
-        RunCursor run(lexer_);
-        const TOKEN token = run.TakePunctuation();
-        if (token != tokens::NO_TOKEN) {
-            run.Commit();
-            return token;
-        }
-    }
-    return lexer_.GetNextToken();
-}
-
 // Both tokens are read even when the first is already wrong; the first wrong one is at fault.
 void Reader::Header() {
     if (headerRead_) {

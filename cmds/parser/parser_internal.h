@@ -333,8 +333,7 @@ public:
     void AddContext(CCmdError& error) const;
 
 private:
-    // The next token; a punctuation mark that the source lends is taken where it lies.
-    tokens::TOKEN Next();
+    tokens::TOKEN Next() { return lexer_.GetNextToken(); }
     void Header();
     // How ReadTagsInPlace stopped: at a tag it could not read, or after a tag and no comma.
     enum class InPlace { kNothing, kTag };
