@@ -64,11 +64,6 @@ public:
             tags_[static_cast<std::size_t>(size_)] = decl.tag;
             kinds_[static_cast<std::size_t>(size_)] = decl.kind;
             keyTexts_[static_cast<std::size_t>(size_)] = Fold(kKeywordTexts[decl.tag]);
-            std::size_t length = 0;
-            while (kKeywordTexts[decl.tag][length] != 0) {
-                ++length;
-            }
-            keyLengths_[static_cast<std::size_t>(size_)] = static_cast<std::uint8_t>(length);
             ++size_;
         }
         while (!SpreadKeys()) {
@@ -134,9 +129,12 @@ private:
             slot = 0;
         }
         for (int slot = 0; slot < size_; ++slot) {
-            const auto index = static_cast<std::size_t>(slot);
-            std::uint8_t& bucket =
-                bucketSlots_[Bucket(keyTexts_[index].data(), keyLengths_[index], seed_)];
+            const FoldedWord& key = keyTexts_[static_cast<std::size_t>(slot)];
+            std::size_t length = 0;
+            while (key[length] != 0) {
+                ++length;
+            }
+            std::uint8_t& bucket = bucketSlots_[Bucket(key.data(), length, seed_)];
             if (bucket != 0) {
                 return false;
             }
@@ -146,7 +144,6 @@ private:
     }
 
     std::array<FoldedWord, kMaxTags> keyTexts_{};
-    std::array<std::uint8_t, kMaxTags> keyLengths_{};
     std::array<std::uint8_t, kBuckets> bucketSlots_{};  // slot + 1; 0 for none
     std::uint32_t seed_ = 0;
 };
