@@ -93,12 +93,14 @@ TEST(Utf8Test, EverySingleUnitRoundTrips) {
     }
 }
 
-// Plain ASCII is copied in runs of up to sixteen units and in rounds of 128 units: one unit of
-// each kind at every place of texts around those sizes, a pair across the end of a round too.
+// Units are encoded in groups of eight, the last group of a text overlapping the one before, in
+// rounds of 128 units, and runs of ASCII are looked for in texts from 64 units: one unit of each
+// kind at every place of texts around those sizes, a pair across groups and rounds too.
 TEST(Utf8Test, OneUnitAtEveryPlaceOfAnAsciiRun) {
-    const WString kinds[] = {W({'b'}),    W({0x0000}), W({0x0027}),
-                             W({0x0080}), W({0xFFFF}), W({0xD83D, 0xDE00})};
-    for (std::size_t length : {7, 8, 9, 15, 16, 17, 24, 127, 128, 129, 130, 300}) {
+    const WString kinds[] = {W({'b'}),    W({0x0000}),         W({0x0027}),        W({0x0080}),
+                             W({0x07FF}), W({0x0800}),         W({0xFFFF}),        W({0xD83D}),
+                             W({0xDE00}), W({0xD83D, 0xDE00}), W({0xDE00, 0xD83D})};
+    for (std::size_t length : {7, 8, 9, 15, 16, 17, 24, 63, 64, 65, 127, 128, 129, 130, 300}) {
         for (const WString& kind : kinds) {
             for (std::size_t at = 0; at + kind.size() <= length; ++at) {
                 SCOPED_TRACE(testing::Message() << length << " " << at << " " << kind[0]);
