@@ -5,6 +5,7 @@
 
 #include "cmds/generator/generator_internal.h"
 #include "cmds/support/tessel.h"
+#include "cmds/support/utf8_encode_internal.h"
 #include "cmds/tokens/tables_internal.h"
 
 namespace cmds {
@@ -34,6 +35,15 @@ char* CGenerator::GrowPending(const char* out, std::size_t size) {
     next_ = pending_.data() + gathered;
     limit_ = pending_.data() + pending_.size();
     return pending_.data() + used;
+}
+
+// The value's UTF-8 form, or nullptr for a value with an apostrophe or an unpaired surrogate,
+// whose forms belong to the support library.
+char* CGenerator::PutEncoded(char* out, const wstring& value) {
+    std::size_t taken = 0;
+    bool irregular = false;
+    char* const end = detail::EncodeUnits(value.data(), taken, value.size(), out, irregular);
+    return irregular ? nullptr : end;
 }
 
 // The contract of the support library allows no form longer than PutTag has room for; a longer

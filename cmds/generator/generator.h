@@ -107,6 +107,7 @@ private:
     void GenerateRecordBody(const CFileInfo& record, bool full, char* out);
     void GenerateWordTag(tokens::TOKEN key, const char* word);
     char* GrowPending(const char* out, std::size_t size);
+    char* PutEncoded(char* out, const wstring& value);
     char* PutConverted(char* out, const wstring& value);
     void Flush(bool unwinding);
 

@@ -91,18 +91,25 @@ char* CGenerator::PutTag(char* out, tokens::TOKEN key, std::uint64_t value) {
     return detail::PutNumber(detail::PutKey(out, key), value);
 }
 
-// Needs detail::TextTagRoom(value.size()): the key, both quotes and three bytes for every unit,
-// the most that a unit's UTF-8 form takes.
+// Needs detail::TextTagRoom(value.size()).
 char* CGenerator::PutTag(char* out, tokens::TOKEN key, const wstring& value) {
-    const std::size_t count = value.size();
     out = detail::PutKey(out, key);
     *out++ = '\'';
-    // A value of ASCII units without an apostrophe is its own UTF-8 form, so it is narrowed here
-    // without a call to the support library; any other value is converted by the library.
-    if (detail::NarrowPlain(value.data(), count, out)) {
-        out += count;
-    } else {
-        out = PutConverted(out, value);
+    // The UTF-8 form of a well-formed value without an apostrophe is fixed, so it is written
+    // here; the support library writes any other value.
+    const std::size_t count = value.size();
+    switch (detail::NarrowUnits(value.data(), count, out)) {
+        case detail::FoundUnits::kOnlyPlain:
+            out += count;
+            break;
+        case detail::FoundUnits::kBeyondAscii: {
+            char* const end = PutEncoded(out, value);
+            out = end == nullptr ? PutConverted(out, value) : end;
+            break;
+        }
+        case detail::FoundUnits::kApostrophe:
+            out = PutConverted(out, value);
+            break;
     }
     *out++ = '\'';
     return out;
