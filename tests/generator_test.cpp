@@ -369,16 +369,17 @@ private:
     std::size_t room_;
 };
 
-// A buffer that holds what it is given until synced, as a file's or a socket's does.
+// A buffer that holds up to `size` bytes of what it is given until synced, as a file's or a
+// socket's does.
 class HoldingBuffer : public std::streambuf {
 public:
-    HoldingBuffer() { setp(held_, held_ + sizeof held_); }
+    explicit HoldingBuffer(std::size_t size = 4096) : held_(size) { Empty(); }
     std::string delivered;
 
 protected:
     int sync() override {
         delivered.append(pbase(), pptr());
-        setp(held_, held_ + sizeof held_);
+        Empty();
         return 0;
     }
     int_type overflow(int_type c) override {
@@ -390,7 +391,8 @@ protected:
     }
 
 private:
-    char held_[4096];
+    void Empty() { setp(held_.data(), held_.data() + held_.size()); }
+    std::vector<char> held_;
 };
 
 TEST(Generator, FlushesAUnitBufferedStreamAfterEachWriter) {
@@ -403,6 +405,32 @@ TEST(Generator, FlushesAUnitBufferedStreamAfterEachWriter) {
     generator.GenerateFile(File(3, 17, u"r", 2), true);
     EXPECT_EQ(buffer.delivered,
               "ALIVE OUTPUT \r\n\terror:0;\r\n\t\t\t[folder:3,id:17,file:'r',size:2]");
+}
+
+// A writer stores its bytes in the buffer's room while they fit and gathers them elsewhere from
+// the piece that does not fit on, whatever the room left: none, part of a key, part of a text.
+TEST(Generator, WritesTheSameBytesWhateverRoomTheBufferHas) {
+    CFileInfo record = File(3, 17, u"r\u00e9sum\u00e9 'final'.doc", 48213);
+    record.author = W(u"Ana \U0001F600");
+    record.title = W(u"CV");
+    const auto write = [&](std::ostream& out) {
+        CGenerator generator(out);
+        generator.GenerateShareInBegin(12, W(u"pw"));
+        for (int i = 0; i < 40; ++i) {
+            generator.GenerateFile(cmds::FILE_PLUS, record);
+        }
+        generator.GenerateShareInEnd();
+    };
+    std::ostringstream plain;
+    write(plain);
+    for (const std::size_t room : {1, 2, 15, 16, 17, 40, 97, 1000, 100000}) {
+        HoldingBuffer buffer(room);
+        std::ostream out(&buffer);
+        write(out);
+        out.flush();
+        EXPECT_EQ(buffer.delivered, plain.str()) << room << " bytes of room";
+        EXPECT_TRUE(out.good());
+    }
 }
 
 // A writer hands its bytes to the buffer in one piece only where that cannot be told from

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "cmds/generator/generator_internal.h"
+#include "cmds/generator/put_area_internal.h"
 #include "cmds/support/tessel.h"
 #include "cmds/support/utf8_encode_internal.h"
 #include "cmds/tokens/tables_internal.h"
@@ -18,7 +19,7 @@ constexpr std::size_t kMaxKeptPending = 1 << 20;
 }  // namespace
 
 CGenerator::CGenerator(std::ostream& out)
-    : out_(out), next_(pending_.data()), limit_(pending_.data()) {}
+    : out_(out), start_(pending_.data()), next_(start_), limit_(start_) {}
 
 CGenerator::~CGenerator() = default;
 
@@ -26,15 +27,35 @@ std::uint32_t CGenerator::GetLength() const {
     return static_cast<std::uint32_t>(static_cast<std::streamoff>(out_.tellp()));
 }
 
-// Room for `size` bytes from `out`, which lies between the gathered bytes and the end of the
-// storage; returns where `out` is once the storage has moved.
+// Bytes stored in the buffer's put area are written once the write position passes them, so a
+// writer that fits gathers there and its bytes are never copied.
+void CGenerator::GatherInPlace() {
+    char* begin = nullptr;
+    char* end = nullptr;
+    detail::PutArea::Room(*out_.rdbuf(), begin, end);
+    if (begin != end) {
+        start_ = next_ = begin;
+        limit_ = end;
+    }
+}
+
+// Room for `size` bytes from `out`, which lies between the gathered bytes and the end of their
+// room; returns where `out` is once the bytes have moved into the storage or the storage has
+// grown.
 char* CGenerator::GrowPending(const char* out, std::size_t size) {
-    const auto gathered = static_cast<std::size_t>(next_ - pending_.data());
-    const auto used = static_cast<std::size_t>(out - pending_.data());
-    pending_.resize(std::max({pending_.size() * 2, used + size, kMinPending}));
-    next_ = pending_.data() + gathered;
-    limit_ = pending_.data() + pending_.size();
-    return pending_.data() + used;
+    const auto gathered = static_cast<std::size_t>(next_ - start_);
+    const auto used = static_cast<std::size_t>(out - start_);
+    const bool inPutArea = start_ != pending_.data();
+    if (inPutArea) {
+        pending_.resize(std::max({pending_.size(), used + size, kMinPending}));
+        std::memcpy(pending_.data(), start_, used);
+    } else {
+        pending_.resize(std::max({pending_.size() * 2, used + size, kMinPending}));
+    }
+    start_ = pending_.data();
+    next_ = start_ + gathered;
+    limit_ = start_ + pending_.size();
+    return start_ + used;
 }
 
 // The value's UTF-8 form, or nullptr for a value with an apostrophe or an unpaired surrogate,
@@ -131,8 +152,11 @@ void CGenerator::GenerateFlagTag(tokens::TOKEN key, bool value) {
 // an error of the buffer sets badbit, and the error leaves only when the stream's exception
 // mask asks for badbit and no other exception is already leaving the writer.
 void CGenerator::Flush(bool unwinding) {
-    const auto size = static_cast<std::streamsize>(next_ - pending_.data());
-    next_ = pending_.data();
+    const auto size = static_cast<std::size_t>(next_ - start_);
+    const bool inPutArea = start_ != pending_.data();
+    const char* const gathered = start_;
+    start_ = next_ = pending_.data();
+    limit_ = start_ + pending_.size();
     // A writer call with an exceptionally long output, or a piece of one, does not keep its
     // storage.
     struct Trim {
@@ -140,17 +164,27 @@ void CGenerator::Flush(bool unwinding) {
         ~Trim() {
             if (generator.pending_.size() > kMaxKeptPending) {
                 std::string().swap(generator.pending_);
-                generator.next_ = generator.limit_ = generator.pending_.data();
+                generator.start_ = generator.next_ = generator.limit_ = generator.pending_.data();
             }
         }
     } trim{*this};
-    if (size == 0) {
-        return;
-    }
     try {
-        const std::streamsize written = out_.rdbuf()->sputn(pending_.data(), size);
-        if (written != size) {
-            out_.setstate(std::ios_base::badbit);
+        if (inPutArea) {
+            // Only support functions run while gathering; should one of them have written to
+            // this stream, the put area holds its bytes where the gathered ones were.
+            char* begin = nullptr;
+            char* end = nullptr;
+            detail::PutArea::Room(*out_.rdbuf(), begin, end);
+            if (begin != gathered || static_cast<std::size_t>(end - begin) < size) {
+                out_.setstate(std::ios_base::badbit);
+                return;
+            }
+            detail::PutArea::Advance(*out_.rdbuf(), size);
+        } else if (size != 0) {
+            const auto count = static_cast<std::streamsize>(size);
+            if (out_.rdbuf()->sputn(gathered, count) != count) {
+                out_.setstate(std::ios_base::badbit);
+            }
         }
     } catch (...) {
         const bool raise = (out_.exceptions() & std::ios_base::badbit) != 0 && !unwinding;

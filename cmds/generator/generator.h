@@ -106,6 +106,7 @@ private:
     void GenerateFlagTag(tokens::TOKEN key, bool value);
     void GenerateRecordBody(const CFileInfo& record, bool full, char* out);
     void GenerateWordTag(tokens::TOKEN key, const char* word);
+    void GatherInPlace();
     char* GrowPending(const char* out, std::size_t size);
     char* PutEncoded(char* out, const wstring& value);
     char* PutConverted(char* out, const wstring& value);
@@ -130,17 +131,19 @@ private:
 
     /// Every public writer gathers what it writes and hands it to the stream's buffer in one
     /// piece, when the stream would do nothing else around a write: it is good, tied to no other
-    /// stream and not unit-buffered. Otherwise each piece goes through the stream's write as it
-    /// comes. See generator_internal.h.
+    /// stream and not unit-buffered. The bytes are gathered where the buffer stores them, while
+    /// it has room. Otherwise each piece goes through the stream's write as it comes. See
+    /// generator_internal.h.
     class Batch;
 
     std::ostream& out_;
-    /// Storage of the gathered bytes not yet handed to the stream, followed by room where the
-    /// next pieces are written; when not gathering, the room where each piece is written before
-    /// it goes to the stream.
+    /// Storage of bytes gathered while the stream's buffer has no room for them, followed by
+    /// room where the next pieces are written; when not gathering, the room where each piece is
+    /// written before it goes to the stream.
     std::string pending_;
-    char* next_;             ///< in pending_: where the next piece goes, after the gathered bytes
-    char* limit_;            ///< the end of pending_
+    char* start_;  ///< where the gathered bytes start: in pending_ or in the buffer's put area
+    char* next_;   ///< where the next piece goes, after the gathered bytes
+    char* limit_;  ///< the end of the room that start_ lies in
     std::string converted_;  ///< the converted value of the string tag being written
     int batchDepth_ = 0;     ///< writers calling writers gather into the outermost one
     bool batching_ = false;

@@ -23,6 +23,9 @@ public:
             const std::ostream& out = generator_.out_;
             generator_.batching_ =
                 out.good() && out.tie() == nullptr && (out.flags() & std::ios_base::unitbuf) == 0;
+            if (generator_.batching_) {
+                generator_.GatherInPlace();
+            }
             // Only a stream that throws on badbit needs to know whether the writer leaves by an
             // exception, and the count of exceptions in flight takes several library calls to
             // read; nothing touches the stream between here and Flush while gathering.
