@@ -199,6 +199,8 @@ TEST(Tool, EncodeNamesTheLineAndTheFault) {
          R"("nick" cannot be written in a friend entry)"},
         {R"({"verb":"FIND","direction":"OUTPUT","calls":[{"call":"OnError"},{"call":"OnHost","address":["a b"]}]})",
          R"("address" must hold non-empty strings)"},
+        {R"({"verb":"CONNECT","direction":"INPUT","calls":[{"call":"OnUser"},{"call":"OnConnectInHost","port":1},{"call":"OnConnectInFlags"}]})",
+         R"(OnConnectInHost: "address" cannot be empty in a connect request)"},
         {R"({"verb":"SHARE","direction":"INPUT","calls":[{"call":"OnUser"},{"call":"OnFile","kind":"-","size":1}]})",
          R"("size" is not carried by a "-" or "*" record)"},
     };

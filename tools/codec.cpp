@@ -484,9 +484,14 @@ void Write(Kind<cmds::eCommandConnectIn>, CallReader& calls, cmds::CGenerator& o
     const Fields user = calls.Take("OnUser");
     const Fields host = calls.Take("OnConnectInHost");
     const Fields flags = calls.Take("OnConnectInFlags");
-    out.GenerateConnectIn(user.Number("user"), user.Wide("password"), host.Narrow("address"),
-                          Port(host), host.Wide("host"), flags.Flag("browsable"),
-                          flags.Flag("httpproxy"), flags.Flag("socksproxy"));
+    // The generator leaves an empty address out, and the reader requires one.
+    const std::string address = host.Narrow("address");
+    if (address.empty()) {
+        host.Fail("address", "cannot be empty in a connect request, which would not read back");
+    }
+    out.GenerateConnectIn(user.Number("user"), user.Wide("password"), address, Port(host),
+                          host.Wide("host"), flags.Flag("browsable"), flags.Flag("httpproxy"),
+                          flags.Flag("socksproxy"));
 }
 void Write(Kind<cmds::eCommandConnectOut>, CallReader& calls, cmds::CGenerator& out) {
     const Fields result = calls.Take("OnError");

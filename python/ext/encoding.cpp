@@ -348,9 +348,14 @@ void Write(Kind<cmds::eCommandConnectIn>, CallReader& calls, cmds::CGenerator& o
     const Fields user = calls.Take(kOnUser);
     const Fields host = calls.Take(kOnConnectInHost);
     const Fields flags = calls.Take(kOnConnectInFlags);
-    out.GenerateConnectIn(user.Number(kUser), user.Wide(kPassword), host.Narrow(kAddress),
-                          Port(host), host.Wide(kHost), flags.Flag(kBrowsable),
-                          flags.Flag(kHttpproxy), flags.Flag(kSocksproxy));
+    // The generator leaves an empty address out, and the reader requires one.
+    const std::string address = host.Narrow(kAddress);
+    if (address.empty()) {
+        host.Fail(kAddress, "cannot be empty in a connect request, which would not read back");
+    }
+    out.GenerateConnectIn(user.Number(kUser), user.Wide(kPassword), address, Port(host),
+                          host.Wide(kHost), flags.Flag(kBrowsable), flags.Flag(kHttpproxy),
+                          flags.Flag(kSocksproxy));
 }
 void Write(Kind<cmds::eCommandConnectOut>, CallReader& calls, cmds::CGenerator& out) {
     const Fields result = calls.Take(kOnError);

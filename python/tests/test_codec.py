@@ -189,6 +189,9 @@ def friends(*entries):
         {"call": "OnError"}, {"call": "OnHost", "id": 1, "address": [b"a b"]},
         {"call": "OnFile"}]}],
      '"address" must hold non-empty addresses without blanks'),
+    ([{"verb": "CONNECT", "direction": "INPUT", "calls": [
+        {"call": "OnUser"}, {"call": "OnConnectInHost", "port": 1}, {"call": "OnConnectInFlags"}]}],
+     'OnConnectInHost: "address" cannot be empty in a connect request'),
     ([{"verb": "DIRECTORY", "direction": "OUTPUT", "calls": [
         {"call": "OnError"}, {"call": "OnDirectoryBegin"}, {"call": "OnFile", "kind": "*"}]}],
      '"kind" must be "+": files of this command carry no marker'),
