@@ -69,6 +69,17 @@ public:
         return true;
     }
 
+    // After any blanks: the words of `phrase`, written in any case, separated by single spaces
+    // and not followed by a letter or digit.
+    bool TakePhrase(const FoldedPhrase& phrase) {
+        SkipBlanks();
+        if (!StartsWithPhrase(next, Readable(), phrase)) {
+            return false;
+        }
+        next += phrase.length;
+        return true;
+    }
+
     // After any blanks: the byte `c`.
     bool TakeByte(char c) {
         SkipBlanks();

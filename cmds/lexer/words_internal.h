@@ -137,6 +137,55 @@ inline bool IsFoldedWord(const char* word, std::size_t length, const FoldedWord&
     return true;
 }
 
+// Words of ASCII letters and digits separated by single spaces, at most 31 bytes, folded to
+// lower case and padded with zeros to 32, with the bit that folds each byte: 0x20 on letters
+// only, so that no other byte can pass for the space.
+struct FoldedPhrase {
+    std::array<char, 32> text{};
+    std::array<char, 32> caseBits{};
+    std::size_t length = 0;
+};
+
+constexpr FoldedPhrase FoldPhrase(const char* text) {
+    FoldedPhrase phrase;
+    for (; text[phrase.length] != 0; ++phrase.length) {
+        const char c = text[phrase.length];
+        phrase.text.at(phrase.length) = FoldCase(c);
+        phrase.caseBits.at(phrase.length) = Is(c, kLetter) ? 0x20 : 0;
+    }
+    // A longer phrase leaves no room for its terminating zero, which stops the compilation.
+    phrase.text.at(phrase.length) = 0;
+    return phrase;
+}
+
+// Whether the `readable` bytes at `at` start with `phrase` in any case and a byte that is not a
+// letter or digit.
+inline bool StartsWithPhrase(const char* at, std::size_t readable, const FoldedPhrase& phrase) {
+    if (readable <= phrase.length || IsLetterOrDigit(at[phrase.length])) {
+        return false;
+    }
+#if defined(__SSE2__)
+    if (readable >= 32) {
+        const auto half = [&](std::size_t from) {
+            const __m128i bytes = _mm_or_si128(
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + from)),
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(phrase.caseBits.data() + from)));
+            const __m128i text =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(phrase.text.data() + from));
+            return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, text)));
+        };
+        const std::uint32_t wanted = (std::uint32_t{1} << phrase.length) - 1;
+        return ((half(0) | half(16) << 16) & wanted) == wanted;
+    }
+#endif
+    for (std::size_t i = 0; i < phrase.length; ++i) {
+        if (static_cast<char>(at[i] | phrase.caseBits[i]) != phrase.text[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // The longest word of any table ("socksproxy").
 inline constexpr std::size_t kLongestWord = 10;
 
