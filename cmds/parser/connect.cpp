@@ -8,9 +8,9 @@ namespace {
 
 constexpr TagTable kConnectInTags({{KW_USER, NUMBER},
                                    {KW_PWD, STRING},
-                                   {KW_PORT, NUMBER},
-                                   {KW_ADDRESS, STRING},
                                    {KW_HOST, WSTRING},
+                                   {KW_ADDRESS, STRING},
+                                   {KW_PORT, NUMBER},
                                    {KW_BROWSABLE, C_VALUE},
                                    {KW_HTTPPROXY, C_VALUE},
                                    {KW_SOCKSPROXY, C_VALUE}});

@@ -7,9 +7,9 @@ using namespace tokens;
 namespace {
 
 constexpr TagTable kDirectoryHeadTags({{KW_ERROR, NUMBER}, {KW_FOLDER, WSTRING}, {KW_ID, NUMBER}});
-constexpr TagTable kSubDirTags("a subfolder record", {{KW_FILE, WSTRING},
-                                                      {KW_FOLDER, NUMBER},
+constexpr TagTable kSubDirTags("a subfolder record", {{KW_FOLDER, NUMBER},
                                                       {KW_ID, NUMBER},
+                                                      {KW_FILE, WSTRING},
                                                       {KW_PROTECTED, C_VALUE}});
 
 }  // namespace

@@ -6,16 +6,16 @@ using namespace tokens;
 
 namespace {
 
-constexpr TagTable kFindInTags({{KW_MAX, NUMBER},
-                                {KW_KEYWORDS, WSTRING},
-                                {KW_USER, NUMBER},
+constexpr TagTable kFindInTags({{KW_USER, NUMBER},
                                 {KW_PWD, STRING},
-                                {KW_MATCH, M_VALUE},
-                                {KW_EXACT, P_VALUE},
+                                {KW_KEYWORDS, WSTRING},
                                 {KW_CASE, C_VALUE},
                                 {KW_RANK, C_VALUE},
                                 {KW_FREETEXT, C_VALUE},
-                                {KW_SCOPE, SCOPE_VALUE}});
+                                {KW_SCOPE, SCOPE_VALUE},
+                                {KW_MATCH, M_VALUE},
+                                {KW_EXACT, P_VALUE},
+                                {KW_MAX, NUMBER}});
 
 }  // namespace
 

@@ -10,11 +10,11 @@ namespace {
 
 constexpr TagTable kHostTags("a host record", {{KW_ID, NUMBER},
                                                {KW_HOST, WSTRING},
-                                               {KW_PORT, NUMBER},
-                                               {KW_ADDRESS, STRING},
-                                               {KW_ONLINE, C_VALUE},
                                                {KW_USER, WSTRING},
-                                               {KW_NICK, WSTRING}});
+                                               {KW_NICK, WSTRING},
+                                               {KW_ADDRESS, STRING},
+                                               {KW_PORT, NUMBER},
+                                               {KW_ONLINE, C_VALUE}});
 
 constexpr int kHostSlot = kHostTags.SlotOf(KW_HOST);
 constexpr int kUserSlot = kHostTags.SlotOf(KW_USER);

@@ -192,23 +192,35 @@ Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
     RunCursor run(lexer_);
     const std::size_t maxBytes =
         limits_.maxValueBytes == 0 ? std::size_t(-1) : limits_.maxValueBytes;
+    const TagTable& table = tags.Table();
+    // The slot a writer that follows the list's order puts next, if the tags so far were its.
+    auto expected = static_cast<int>(count - 1);
     for (;; ++count) {
         run.SkipBlanks();
-        const std::size_t keyLength = run.WordLength();
-        if (keyLength == 0 || (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList)) {
+        if (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList) {
             return InPlace::kNothing;
+        }
+        int slot = expected;
+        if (slot < table.Size() && table.IsKeyWithColonAt(slot, run.next, run.Readable())) {
+            run.next += table.KeyLength(slot) + 1;
+        } else {
+            const std::size_t keyLength = run.WordLength();
+            slot = keyLength == 0 ? -1 : table.FindKey(run.next, keyLength, run.Readable());
+            if (slot < 0) {
+                return InPlace::kNothing;
+            }
+            run.next += keyLength;
+            run.SkipBlanks();
+            if (run.next == run.end || *run.next != ':') {
+                return InPlace::kNothing;
+            }
+            ++run.next;
         }
         // A repeated tag is left to the tokens, which tell where it was repeated.
-        const int slot = tags.Table().FindKey(run.next, keyLength, run.Readable());
-        if (slot < 0 || tags.Value(slot).count != 0) {
+        if (tags.Value(slot).count != 0) {
             return InPlace::kNothing;
         }
-        run.next += keyLength;
-        run.SkipBlanks();
-        if (run.next == run.end || *run.next != ':') {
-            return InPlace::kNothing;
-        }
-        ++run.next;
+        expected = slot + 1;
         run.SkipBlanks();
         if (run.next == run.end || !ReadValueInPlace(run, tags, slot, maxBytes)) {
             return InPlace::kNothing;

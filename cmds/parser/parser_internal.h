@@ -37,6 +37,20 @@ inline bool IsYes(tokens::C_TYPE_ENUM value) {
 // Default of an optional wide-string tag.
 inline constexpr unsigned short kNoWideText[1] = {0};
 
+// Keys are compared where they may stand by setting bit 5 of every byte, which turns no byte but
+// a letter into a letter: that holds for keys of letters alone.
+static_assert([] {
+    for (int token = tokens::NO_TOKEN + 1; token < tokens::COLON; ++token) {
+        for (const char* c = kKeywordTexts[token]; *c != 0; ++c) {
+            if (!Is(*c, kLetter)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}());
+
+// A list's tags, declared in the order in which the generator writes them.
 struct TagDecl {
     tokens::TOKEN tag;
     tokens::TOKEN kind;
@@ -64,6 +78,9 @@ public:
             tags_[static_cast<std::size_t>(size_)] = decl.tag;
             kinds_[static_cast<std::size_t>(size_)] = decl.kind;
             keyTexts_[static_cast<std::size_t>(size_)] = Fold(kKeywordTexts[decl.tag]);
+            while (kKeywordTexts[decl.tag][keyLengths_[static_cast<std::size_t>(size_)]] != 0) {
+                ++keyLengths_[static_cast<std::size_t>(size_)];
+            }
             ++size_;
         }
         while (!SpreadKeys()) {
@@ -93,6 +110,15 @@ public:
         }
         return slot;
     }
+    // Whether the key of `slot`, in any case, and its ':' start the `readable` bytes at `at`:
+    // where a writer that gives the tags in the list's order puts them.
+    bool IsKeyWithColonAt(int slot, const char* at, std::size_t readable) const {
+        const std::size_t length = keyLengths_[static_cast<std::size_t>(slot)];
+        return readable > length && at[length] == ':' &&
+               IsFoldedWord(at, length, keyTexts_[static_cast<std::size_t>(slot)], readable);
+    }
+    // The length of the key of `slot`.
+    std::size_t KeyLength(int slot) const { return keyLengths_[static_cast<std::size_t>(slot)]; }
     tokens::TOKEN Tag(int slot) const { return tags_[static_cast<std::size_t>(slot)]; }
     tokens::TOKEN Kind(int slot) const { return kinds_[static_cast<std::size_t>(slot)]; }
     int Size() const { return size_; }
@@ -144,6 +170,7 @@ private:
     }
 
     std::array<FoldedWord, kMaxTags> keyTexts_{};
+    std::array<std::uint8_t, kMaxTags> keyLengths_{};
     std::array<std::uint8_t, kBuckets> bucketSlots_{};  // slot + 1; 0 for none
     std::uint32_t seed_ = 0;
 };
