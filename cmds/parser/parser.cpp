@@ -431,78 +431,16 @@ TOKEN Reader::ReadTag(TOKEN key, std::uint64_t& value) {
     return Next();
 }
 
-TagValue& Reader::Find(TagList& tags, TOKEN tag) {
-    TagValue* value = tags.Find(tag);
-    if (value == nullptr) {
-        Fail(kRuntimeErrorCode, tags.end,
-             TokenText(tag) + " is retrieved but not declared by " + Owner(tags), tag);
-    }
-    return *value;
+void Reader::RefuseUndeclared(const TagList& tags, TOKEN tag) const {
+    Fail(kRuntimeErrorCode, tags.end,
+         TokenText(tag) + " is retrieved but not declared by " + Owner(tags), tag);
 }
 
-TagValue& Reader::Single(TagList& tags, TagValue& value, TOKEN tag) {
+void Reader::RefuseCount(const TagList& tags, const TagValue& value, TOKEN tag) const {
     if (value.count == 0) {
         Fail(kSemanticErrorCode, tags.end, "tag " + TokenText(tag) + " is missing", tag);
     }
-    if (value.count > 1) {
-        Fail(kSemanticErrorCode, value.repeatedAt, "tag " + TokenText(tag) + " is given twice",
-             tag);
-    }
-    return value;
-}
-
-std::uint64_t Reader::Retrieve(TagList& tags, TOKEN tag) {
-    return Single(tags, Find(tags, tag), tag).number;
-}
-
-std::uint64_t Reader::Retrieve(TagList& tags, TOKEN tag, std::uint64_t def) {
-    TagValue& value = Find(tags, tag);
-    return value.count == 0 ? def : Single(tags, value, tag).number;
-}
-
-TagValue* Reader::Word(TagList& tags, TOKEN tag, bool hasDefault) {
-    TagValue& value = Find(tags, tag);
-    return value.count == 0 && hasDefault ? nullptr : &Single(tags, value, tag);
-}
-
-// An enumeration default of 0 (the "none" value) marks the tag as mandatory.
-tokens::M_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::M_TYPE_ENUM def) {
-    const TagValue* value = Word(tags, tag, def != tokens::M_NONE);
-    return value == nullptr ? def : static_cast<tokens::M_TYPE_ENUM>(value->word);
-}
-
-tokens::P_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::P_TYPE_ENUM def) {
-    const TagValue* value = Word(tags, tag, def != tokens::P_NONE);
-    return value == nullptr ? def : static_cast<tokens::P_TYPE_ENUM>(value->word);
-}
-
-tokens::C_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::C_TYPE_ENUM def) {
-    const TagValue* value = Word(tags, tag, def != tokens::C_NONE);
-    return value == nullptr ? def : static_cast<tokens::C_TYPE_ENUM>(value->word);
-}
-
-tokens::SCOPE_TYPE_ENUM Reader::Retrieve(TagList& tags, TOKEN tag, tokens::SCOPE_TYPE_ENUM def) {
-    const TagValue* value = Word(tags, tag, def != tokens::SCOPE_NONE);
-    return value == nullptr ? def : static_cast<tokens::SCOPE_TYPE_ENUM>(value->word);
-}
-
-// A null default marks a string tag as mandatory; an absent optional one takes the default.
-const std::string& Reader::RetrieveA(TagList& tags, TOKEN tag, const char* def) {
-    TagValue& value = Find(tags, tag);
-    if (value.count == 0 && def != nullptr) {
-        value.narrow = def;
-        return value.narrow;
-    }
-    return Single(tags, value, tag).narrow;
-}
-
-const wstring& Reader::RetrieveW(TagList& tags, TOKEN tag, const unsigned short* def) {
-    TagValue& value = Find(tags, tag);
-    if (value.count == 0 && def != nullptr) {
-        value.wide = def;
-        return value.wide;
-    }
-    return Single(tags, value, tag).wide;
+    Fail(kSemanticErrorCode, value.repeatedAt, "tag " + TokenText(tag) + " is given twice", tag);
 }
 
 }  // namespace detail

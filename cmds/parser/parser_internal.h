@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -370,18 +371,42 @@ private:
     tokens::TOKEN ReadTag(tokens::TOKEN key, std::uint64_t& value);
     void Expect(tokens::TOKEN read, tokens::TOKEN expected);
 
-    std::uint64_t Retrieve(TagList& tags, tokens::TOKEN tag);
-    std::uint64_t Retrieve(TagList& tags, tokens::TOKEN tag, std::uint64_t def);
-    tokens::M_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::M_TYPE_ENUM def);
-    tokens::P_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::P_TYPE_ENUM def);
-    tokens::C_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::C_TYPE_ENUM def);
-    tokens::SCOPE_TYPE_ENUM Retrieve(TagList& tags, tokens::TOKEN tag, tokens::SCOPE_TYPE_ENUM def);
-    const std::string& RetrieveA(TagList& tags, tokens::TOKEN tag, const char* def);
-    const wstring& RetrieveW(TagList& tags, tokens::TOKEN tag, const unsigned short* def);
+    // The values of a list once it is read. A tag without a default is mandatory; so is a word
+    // whose default is the "none" value (0) of its enumeration.
+    std::uint64_t Retrieve(TagList& tags, tokens::TOKEN tag) {
+        return Single(tags, Find(tags, tag), tag).number;
+    }
+    std::uint64_t Retrieve(TagList& tags, tokens::TOKEN tag, std::uint64_t def) {
+        TagValue& value = Find(tags, tag);
+        return value.count == 0 ? def : Single(tags, value, tag).number;
+    }
+    template <typename WordEnum, typename = std::enable_if_t<std::is_enum_v<WordEnum>>>
+    WordEnum Retrieve(TagList& tags, tokens::TOKEN tag, WordEnum def) {
+        TagValue& value = Find(tags, tag);
+        return value.count == 0 && def != WordEnum{}
+                   ? def
+                   : static_cast<WordEnum>(Single(tags, value, tag).word);
+    }
+    // A null default marks a string tag as mandatory.
+    const std::string& RetrieveA(TagList& tags, tokens::TOKEN tag, const char* def) {
+        TagValue& value = Find(tags, tag);
+        if (value.count == 0 && def != nullptr) {
+            value.narrow = def;
+            return value.narrow;
+        }
+        return Single(tags, value, tag).narrow;
+    }
+    const wstring& RetrieveW(TagList& tags, tokens::TOKEN tag, const unsigned short* def) {
+        TagValue& value = Find(tags, tag);
+        if (value.count == 0 && def != nullptr) {
+            value.wide = def;
+            return value.wide;
+        }
+        return Single(tags, value, tag).wide;
+    }
     // Retrieve of a mandatory number by the slot of its tag.
     std::uint64_t Number(TagList& tags, int slot, tokens::TOKEN tag) {
-        TagValue& value = tags.Value(slot);
-        return value.count == 1 ? value.number : Single(tags, value, tag).number;
+        return Single(tags, tags.Value(slot), tag).number;
     }
 
     // A wide-string tag read into its bound field: a missing optional one leaves the field
@@ -395,12 +420,26 @@ private:
             value.boundWide->clear();
             return;
         }
-        Single(tags, value, tag);
+        RefuseCount(tags, value, tag);
     }
-    TagValue& Find(TagList& tags, tokens::TOKEN tag);
-    TagValue& Single(TagList& tags, TagValue& value, tokens::TOKEN tag);
-    // Whether a word-valued tag was given; a default of "none" marks it as mandatory.
-    TagValue* Word(TagList& tags, tokens::TOKEN tag, bool hasDefault);
+    // The entry of `tag`, which the list must declare.
+    TagValue& Find(TagList& tags, tokens::TOKEN tag) {
+        TagValue* const value = tags.Find(tag);
+        if (value == nullptr) {
+            RefuseUndeclared(tags, tag);
+        }
+        return *value;
+    }
+    // `value`, which must have been given once.
+    TagValue& Single(TagList& tags, TagValue& value, tokens::TOKEN tag) {
+        if (value.count != 1) {
+            RefuseCount(tags, value, tag);
+        }
+        return value;
+    }
+    [[noreturn]] void RefuseUndeclared(const TagList& tags, tokens::TOKEN tag) const;
+    [[noreturn]] void RefuseCount(const TagList& tags, const TagValue& value,
+                                  tokens::TOKEN tag) const;
 
     void ReadCredentials(IUser& sink);
     void ReadResultOnly(IError& sink);
