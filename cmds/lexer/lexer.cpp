@@ -22,43 +22,12 @@ using detail::IsBlank;
 using detail::IsDigit;
 using detail::IsLetter;
 using detail::IsLetterOrDigit;
+using detail::PunctuationToken;
 
 namespace {
 
 constexpr int kDoubleQuote = '"';
 constexpr int kApostrophe = '\'';
-
-// The token of a one-character punctuation mark, or NO_TOKEN.
-tokens::TOKEN PunctuationToken(int c) {
-    switch (c) {
-        case ':':
-            return tokens::COLON;
-        case ',':
-            return tokens::COMMA;
-        case '{':
-            return tokens::LBRACE;
-        case '}':
-            return tokens::RBRACE;
-        case '(':
-            return tokens::LPAREN;
-        case ')':
-            return tokens::RPAREN;
-        case '[':
-            return tokens::LBRACKET;
-        case ']':
-            return tokens::RBRACKET;
-        case ';':
-            return tokens::SEMICOLON;
-        case '+':
-            return tokens::PLUS;
-        case '-':
-            return tokens::MINUS;
-        case '*':
-            return tokens::STAR;
-        default:
-            return tokens::NO_TOKEN;
-    }
-}
 
 // A byte for a person: printable ASCII in quotes, anything else as its number.
 std::string DescribeByte(int c) {

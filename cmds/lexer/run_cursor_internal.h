@@ -80,6 +80,20 @@ public:
         return true;
     }
 
+    // After any blanks: a punctuation mark, taken as the lexer's last token, or NO_TOKEN.
+    tokens::TOKEN TakeMark() {
+        SkipBlanks();
+        const tokens::TOKEN mark = next == end ? tokens::NO_TOKEN : PunctuationToken(*next);
+        if (mark != tokens::NO_TOKEN) {
+            const std::uint64_t at = OffsetOf(next);
+            lexer_.tokenPosition_ = {static_cast<std::size_t>(at), line_,
+                                     static_cast<std::size_t>(at - lineStart_ + 1)};
+            lexer_.lastToken_ = mark;
+            ++next;
+        }
+        return mark;
+    }
+
     // After any blanks: the byte `c`.
     bool TakeByte(char c) {
         SkipBlanks();

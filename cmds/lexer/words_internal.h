@@ -137,6 +137,38 @@ inline bool IsFoldedWord(const char* word, std::size_t length, const FoldedWord&
     return true;
 }
 
+// The token of a one-character punctuation mark, or NO_TOKEN.
+constexpr tokens::TOKEN PunctuationToken(int c) {
+    switch (c) {
+        case ':':
+            return tokens::COLON;
+        case ',':
+            return tokens::COMMA;
+        case '{':
+            return tokens::LBRACE;
+        case '}':
+            return tokens::RBRACE;
+        case '(':
+            return tokens::LPAREN;
+        case ')':
+            return tokens::RPAREN;
+        case '[':
+            return tokens::LBRACKET;
+        case ']':
+            return tokens::RBRACKET;
+        case ';':
+            return tokens::SEMICOLON;
+        case '+':
+            return tokens::PLUS;
+        case '-':
+            return tokens::MINUS;
+        case '*':
+            return tokens::STAR;
+        default:
+            return tokens::NO_TOKEN;
+    }
+}
+
 // Words of ASCII letters and digits separated by single spaces, at most 31 bytes, folded to
 // lower case and padded with zeros to 32, with the bit that folds each byte: 0x20 on letters
 // only, so that no other byte can pass for the space.

@@ -126,6 +126,18 @@ void Reader::CountRecord() {
     }
 }
 
+TOKEN Reader::Next() {
+    {
+        RunCursor run(lexer_);
+        const TOKEN mark = run.TakeMark();
+        if (mark != tokens::NO_TOKEN) {
+            run.Commit();
+            return mark;
+        }
+    }
+    return lexer_.GetNextToken();
+}
+
 // Both tokens are read even when the first is already wrong; the first wrong one is at fault.
 void Reader::Header() {
     if (headerRead_) {

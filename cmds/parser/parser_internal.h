@@ -358,7 +358,8 @@ public:
     void AddContext(CCmdError& error) const;
 
 private:
-    tokens::TOKEN Next() { return lexer_.GetNextToken(); }
+    // The lexer's next token; punctuation, the commonest between values, is taken in place.
+    tokens::TOKEN Next();
     void Header();
     // How ReadTagsInPlace stopped: at a tag it could not read, or after a tag and no comma.
     enum class InPlace { kNothing, kTag };
