@@ -74,6 +74,22 @@ inline void CountLineFeeds(const char* begin, const char* end, std::uint64_t off
     }
 }
 
+// The first `c` in [begin, end), or null. Quoted values are mostly short, so they are searched
+// inline, 16 bytes at a time, rather than through a call.
+inline const char* FindByte(const char* begin, const char* end, char c) {
+#if defined(__SSE2__)
+    const __m128i wanted = _mm_set1_epi8(c);
+    for (; end - begin >= 16; begin += 16) {
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(begin)), wanted)));
+        if (found != 0) {
+            return begin + __builtin_ctz(found);
+        }
+    }
+#endif
+    return static_cast<const char*>(std::memchr(begin, c, static_cast<std::size_t>(end - begin)));
+}
+
 // The length of the run of ASCII letters and digits that starts at `begin`, up to `end`.
 inline std::size_t AlphanumericLength(const char* begin, const char* end) {
     const char* p = begin;

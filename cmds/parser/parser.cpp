@@ -268,8 +268,7 @@ bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size
                 return false;
             }
             const char* const text = run.next + 1;
-            const auto* close = static_cast<const char*>(
-                std::memchr(text, quote, static_cast<std::size_t>(run.end - text)));
+            const char* const close = FindByte(text, run.end, quote);
             if (close == nullptr || static_cast<std::size_t>(close - text) > maxBytes) {
                 return false;
             }
