@@ -85,13 +85,19 @@ public:
         SkipBlanks();
         const tokens::TOKEN mark = next == end ? tokens::NO_TOKEN : PunctuationToken(*next);
         if (mark != tokens::NO_TOKEN) {
-            const std::uint64_t at = OffsetOf(next);
-            lexer_.tokenPosition_ = {static_cast<std::size_t>(at), line_,
-                                     static_cast<std::size_t>(at - lineStart_ + 1)};
-            lexer_.lastToken_ = mark;
+            MarkToken(next, mark);
             ++next;
         }
         return mark;
+    }
+
+    // Makes `token`, which starts at `at` on the current line, the lexer's last token, as if the
+    // lexer had read it.
+    void MarkToken(const char* at, tokens::TOKEN token) {
+        const std::uint64_t offset = OffsetOf(at);
+        lexer_.tokenPosition_ = {static_cast<std::size_t>(offset), line_,
+                                 static_cast<std::size_t>(offset - lineStart_ + 1)};
+        lexer_.lastToken_ = token;
     }
 
     // After any blanks: the byte `c`.

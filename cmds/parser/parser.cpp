@@ -73,16 +73,6 @@ std::string TokenText(TOKEN token) {
     return token == tokens::NUMBER ? "a number" : "a value";
 }
 
-// Every command's header as the generator writes it, one space between its words, so that the
-// common form is matched in one comparison.
-constexpr auto kFoldedHeaders = [] {
-    std::array<FoldedPhrase, kCommandCount> headers{};
-    for (std::size_t i = 0; i < headers.size(); ++i) {
-        headers[i] = FoldPhrase(kCommands[i].name);
-    }
-    return headers;
-}();
-
 }  // namespace
 
 ErrorDetail Reader::Context() const {

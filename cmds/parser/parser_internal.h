@@ -51,6 +51,16 @@ static_assert([] {
     return true;
 }());
 
+// Every command's header as the generator writes it, one space between its words, so that the
+// common form is matched in one comparison.
+inline constexpr auto kFoldedHeaders = [] {
+    std::array<FoldedPhrase, kCommandCount> headers{};
+    for (std::size_t i = 0; i < headers.size(); ++i) {
+        headers[i] = FoldPhrase(kCommands[i].name);
+    }
+    return headers;
+}();
+
 // A list's tags, declared in the order in which the generator writes them.
 struct TagDecl {
     tokens::TOKEN tag;

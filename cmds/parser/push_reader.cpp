@@ -8,6 +8,7 @@
 #include "cmds/detail/owned_stream.h"
 #include "cmds/lexer/lexer.h"
 #include "cmds/lexer/lexer_stream.h"
+#include "cmds/lexer/run_cursor_internal.h"
 #include "cmds/parser/coroutine_internal.h"
 #include "cmds/parser/parser_internal.h"
 
@@ -120,7 +121,8 @@ struct PushState {
     }
 
     bool ReadOne();
-    CCommandHeader ReadHeader(tokens::TOKEN verb);
+    const CCommandInfo* TakeHeaderInPlace();
+    const CCommandInfo& ReadHeader(tokens::TOKEN verb);
 
     // Runs the reader over the piece; rethrows a fault.
     void Run() {
@@ -155,7 +157,7 @@ struct PushState {
 
 // A header names a command by its verb and direction, both read before either is checked, as
 // CParser reads them; the first that names no command is at fault.
-CCommandHeader PushState::ReadHeader(tokens::TOKEN verb) {
+const CCommandInfo& PushState::ReadHeader(tokens::TOKEN verb) {
     const CTextPosition verbAt = lexer.GetTokenPosition();
     const std::string verbRead = lexer.DescribeToken();
     const tokens::TOKEN direction = lexer.GetNextToken();
@@ -171,21 +173,47 @@ CCommandHeader PushState::ReadHeader(tokens::TOKEN verb) {
                         (verbKnown ? verbRead + " " + lexer.DescribeToken() : verbRead);
         ThrowLocated(kSyntaxErrorCode, std::move(detail));
     }
-    CCommandHeader header;
-    header.verb = info->verb;
-    header.direction = info->direction;
-    header.command = info->id;
-    return header;
+    return *info;
+}
+
+// A header written as the generator writes it, read where the source lends it, leaving the lexer
+// as the tokens would; null, reading nothing, when the header is not so.
+const CCommandInfo* PushState::TakeHeaderInPlace() {
+    RunCursor run(lexer);
+    run.SkipBlanks();
+    const char* const verbAt = run.next;
+    const std::size_t length = run.WordLength();
+    const WordEntry* const verb = length == 0 ? nullptr : FindAlphanumericWord(verbAt, length);
+    if (verb == nullptr) {
+        return nullptr;
+    }
+    for (const tokens::TOKEN direction : {tokens::KW_INPUT, tokens::KW_OUTPUT}) {
+        const CCommandInfo* const info = FindCommand(verb->token, direction);
+        if (info != nullptr && run.TakePhrase(kFoldedHeaders[static_cast<std::size_t>(info->id)])) {
+            run.MarkToken(verbAt + length + 1, direction);
+            run.Commit();
+            return info;
+        }
+    }
+    return nullptr;
 }
 
 bool PushState::ReadOne() {
     // Blanks before a command belong to it; the end of the input between commands is the end.
-    const tokens::TOKEN verb = lexer.GetNextToken();
-    if (verb == tokens::END_OF_INPUT) {
-        return false;
+    const CCommandInfo* info = TakeHeaderInPlace();
+    if (info == nullptr) {
+        const tokens::TOKEN verb = lexer.GetNextToken();
+        if (verb == tokens::END_OF_INPUT) {
+            return false;
+        }
+        inCommand = true;  // a fault in the header lies within the command
+        info = &ReadHeader(verb);
     }
     inCommand = true;
-    const CCommandHeader header = ReadHeader(verb);
+    CCommandHeader header;
+    header.verb = info->verb;
+    header.direction = info->direction;
+    header.command = info->id;
     CSinkChoice choice;
     handler.OnCommand(header, choice);
     if (choice.Command() != header.command) {
