@@ -138,8 +138,15 @@ inline std::size_t LeadingDigits(const char* at, std::uint64_t& value) {
     constexpr std::uint64_t kZeros = 0x3030303030303030u;
     const std::uint64_t others =
         ((bytes & kHigh) ^ kZeros) | (((bytes + 0x0606060606060606u) & kHigh) ^ kZeros);
+#if defined(__GNUC__)
     const std::size_t digits =
         others == 0 ? 8 : static_cast<std::size_t>(__builtin_ctzll(others)) / 8;
+#else
+    std::size_t digits = 0;
+    while (digits < 8 && (others >> (8 * digits) & 0xFF) == 0) {
+        ++digits;
+    }
+#endif
     if (digits == 0) {
         value = 0;
         return 0;
