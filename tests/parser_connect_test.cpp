@@ -109,6 +109,22 @@ TEST(ResultReplies, DisconnectAndAliveAlike) {
     }
 }
 
+// Long numbers are read in blocks of eight digits; every length around the blocks' edges, and
+// past 2^64, must give the digits' value modulo 2^64.
+TEST(ConnectOutput, NumbersOfEveryLengthWrapModulo2To64) {
+    const std::string digits = "98765432109876543210987654321";
+    for (std::size_t length = 1; length <= digits.size(); ++length) {
+        std::uint64_t expected = 0;
+        for (std::size_t i = 0; i < length; ++i) {
+            expected = expected * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+        }
+        const std::string number = digits.substr(0, length);
+        EXPECT_EQ(ParseText<ConnectOut>("CONNECT OUTPUT error:0,file:" + number + ";"),
+                  (Calls{"OnError(0)", "OnConnectOut(" + std::to_string(expected) + ")"}))
+            << length << " digits";
+    }
+}
+
 TEST(Parser, ReadsCommandsInSequenceAndStopsAtTheTerminator) {
     const std::string text = "ALIVE OUTPUT error:1;ALIVE OUTPUT error:2;\r\nALIVE OUTPUT error:3;#";
     cmds::CStrLexerStream source(text);
