@@ -12,6 +12,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "cmds/support/decimal_internal.h"
 #include "cmds/support/utf8_encode_internal.h"
 #include "cmds/tokens/tables_internal.h"
 #include "cmds/tokens/tokens.h"
@@ -72,32 +73,11 @@ inline char* PutKey(char* out, tokens::TOKEN key) {
     return PutToken(out, key) + 1;
 }
 
-// Stores the eight bytes of `bytes` at `out`, the lowest first.
-inline void PutLowBytesFirst(char* out, std::uint64_t bytes) {
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
-    bytes = __builtin_bswap64(bytes);
-#endif
-    std::memcpy(out, &bytes, sizeof bytes);
-}
-
-// The eight decimal digits of `value`, below 10^8, leading zeros included, as the bytes of an
-// integer whose lowest byte is the first digit. Each step splits every lane of the integer into a
-// quotient and a remainder at once, dividing by multiplying: two lanes of four digits, then four
-// of two, then eight of one.
-inline std::uint64_t EightDigits(std::uint32_t value) {
-    std::uint64_t lanes = value / 10000 | std::uint64_t{value % 10000} << 32;
-    std::uint64_t quotients = (lanes * 10486 >> 20) & 0x0000007F0000007FU;  // lane / 100
-    lanes = quotients | (lanes - quotients * 100) << 16;
-    quotients = (lanes * 103 >> 10) & 0x000F000F000F000FU;  // lane / 10
-    lanes = quotients | (lanes - quotients * 10) << 8;
-    return lanes | 0x3030303030303030U;
-}
-
 // The last `count` (1 to 10) of the ten digits of `value`, below 10^10, leading zeros included.
 // The first two digits and the other eight are each stored whole, shifted past the digits left
 // out; when the first two are all left out, the eight overwrite them. Needs ten bytes of room.
 inline char* PutLastDigits(char* out, std::uint64_t value, std::size_t count) {
-    constexpr std::uint64_t kEightDigits = 100000000;
+    constexpr std::uint64_t kEightDigits = kPowersOfTen[8];
     const auto first = static_cast<std::uint32_t>(value / kEightDigits);
     const std::uint64_t firstTwo = (first / 10 | (first % 10) << 8) | 0x3030U;
     const std::size_t skipped = 10 - count;
@@ -109,19 +89,17 @@ inline char* PutLastDigits(char* out, std::uint64_t value, std::size_t count) {
     return out + count;
 }
 
-inline constexpr std::uint64_t kTenDigits = 10000000000;
+inline constexpr std::uint64_t kTenDigits = kPowersOfTen[10];
 
 // The number of digits of `value`, below 10^10, found without a branch.
 inline std::size_t DigitCount(std::uint64_t value) {
 #if defined(__GNUC__)
     // The bit length of `value` times log10(2) is the digit count or one less; one comparison with
     // a power of ten tells which. `value | 1` has the digit count of `value` and is never 0.
-    static constexpr std::uint64_t kPowers[] = {
-        1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, kTenDigits};
     const std::uint64_t odd = value | 1;
     const auto bits = static_cast<std::size_t>(64 - __builtin_clzll(odd));
     const std::size_t guess = bits * 1233 >> 12;
-    return guess + (odd >= kPowers[guess] ? 1 : 0);
+    return guess + (odd >= kPowersOfTen[guess] ? 1 : 0);
 #else
     std::size_t count = 1;
     for (std::uint64_t bound = 10; bound < kTenDigits; bound *= 10) {

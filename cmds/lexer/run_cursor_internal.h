@@ -10,6 +10,7 @@
 
 #include "cmds/lexer/lexer.h"
 #include "cmds/lexer/words_internal.h"
+#include "cmds/support/decimal_internal.h"
 
 namespace cmds::detail {
 
@@ -119,7 +120,7 @@ public:
         std::uint64_t value = 0;
         // Eight bytes at a time while they lie in the run, so that the end of a number costs no
         // branch per digit; the product keeps the value modulo 2^64 as the digit loop does.
-        for (std::size_t digits = 8; kLittleEndian && digits == 8 && stop - p >= 8; p += digits) {
+        for (std::size_t digits = 8; digits == 8 && stop - p >= 8; p += digits) {
             std::uint64_t block = 0;
             digits = LeadingDigits(p, block);
             value = value * kPowersOfTen[digits] + block;

@@ -117,51 +117,6 @@ inline std::size_t AlphanumericLength(const char* begin, const char* end) {
     return static_cast<std::size_t>(p - begin);
 }
 
-// Whether eight bytes read as one number hold the first in their lowest byte.
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-inline constexpr bool kLittleEndian = true;
-#else
-inline constexpr bool kLittleEndian = false;
-#endif
-
-inline constexpr std::array<std::uint64_t, 9> kPowersOfTen = {
-    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000};
-
-// How many of the eight bytes at `at` are decimal digits before the first that is not, and their
-// value in `value`; for little-endian machines.
-inline std::size_t LeadingDigits(const char* at, std::uint64_t& value) {
-    std::uint64_t bytes = 0;
-    std::memcpy(&bytes, at, sizeof bytes);
-    // A digit is 0x3?, and adding 6 leaves it 0x3?; the carry out of a byte that is not a digit
-    // only reaches bytes after it.
-    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0u;
-    constexpr std::uint64_t kZeros = 0x3030303030303030u;
-    const std::uint64_t others =
-        ((bytes & kHigh) ^ kZeros) | (((bytes + 0x0606060606060606u) & kHigh) ^ kZeros);
-#if defined(__GNUC__)
-    const std::size_t digits =
-        others == 0 ? 8 : static_cast<std::size_t>(__builtin_ctzll(others)) / 8;
-#else
-    std::size_t digits = 0;
-    while (digits < 8 && (others >> (8 * digits) & 0xFF) == 0) {
-        ++digits;
-    }
-#endif
-    if (digits == 0) {
-        value = 0;
-        return 0;
-    }
-    // The digits, first in the lowest byte, moved to the top so that the bytes below are leading
-    // zeros; then pairs, fours and eights of digits are combined.
-    std::uint64_t v = (bytes - kZeros) << (8 * (8 - digits));
-    v = v * 10 + (v >> 8);
-    v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
-         (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
-        32;
-    value = v;
-    return digits;
-}
-
 // A word of at most 15 bytes, folded to lower case and padded with zeros to 16.
 using FoldedWord = std::array<char, 16>;
 
