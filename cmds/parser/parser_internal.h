@@ -166,12 +166,8 @@ private:
             slot = 0;
         }
         for (int slot = 0; slot < size_; ++slot) {
-            const FoldedWord& key = keyTexts_[static_cast<std::size_t>(slot)];
-            std::size_t length = 0;
-            while (key[length] != 0) {
-                ++length;
-            }
-            std::uint8_t& bucket = bucketSlots_[Bucket(key.data(), length, seed_)];
+            const auto i = static_cast<std::size_t>(slot);
+            std::uint8_t& bucket = bucketSlots_[Bucket(keyTexts_[i].data(), keyLengths_[i], seed_)];
             if (bucket != 0) {
                 return false;
             }
