@@ -203,8 +203,7 @@ bool CLexer::ReadWideInPlace(std::uint64_t start) {
     if (runNext_ == runEnd_) {
         return false;
     }
-    const auto* end = static_cast<const char*>(
-        std::memchr(runNext_, kApostrophe, static_cast<std::size_t>(runEnd_ - runNext_)));
+    const char* const end = detail::FindByte(runNext_, runEnd_, kApostrophe);
     if (end == nullptr) {
         return false;
     }
@@ -449,8 +448,7 @@ tokens::TOKEN CLexer::ReadNumber(int first, std::uint64_t& value) {
 bool CLexer::CollectQuoted(int quote, std::string& text) {
     for (;;) {
         if (runNext_ != runEnd_) {
-            const auto* found = static_cast<const char*>(
-                std::memchr(runNext_, quote, static_cast<std::size_t>(runEnd_ - runNext_)));
+            const char* const found = detail::FindByte(runNext_, runEnd_, static_cast<char>(quote));
             if (found != nullptr) {
                 CheckValueSize(text.size() + static_cast<std::size_t>(found - runNext_));
                 text.append(runNext_, found);
