@@ -208,9 +208,9 @@ std::vector<std::string> Trace(cmds::CLexerStreamBase& source) {
     return trace;
 }
 
-// The in-place reading of a string source must leave every token, value, error and position as
-// reading one character at a time through the virtual operations, and as an input stream, does.
-// Numbers wrap modulo 2^64.
+// The in-place reading of a string source, or of a view, must leave every token, value, error and
+// position as reading one character at a time through the virtual operations, and as an input
+// stream, does. Numbers wrap modulo 2^64.
 TEST(Lexer, StringSourceReadsAsTheVirtualPath) {
     const std::string texts[] = {
         "CONNECT INPUT \r\n\tuser:12,pwd:\"ab%20c\",host:'h\xC3\xA9',port:80;",
@@ -233,11 +233,13 @@ TEST(Lexer, StringSourceReadsAsTheVirtualPath) {
         ""};
     for (const std::string& text : texts) {
         CStrLexerStream inPlace(text);
+        cmds::CStrViewLexerStream view(text);
         VirtualStrSource virtualSource(text);
         std::istringstream stream(text);
         cmds::CLexerStream streamSource(stream);
         const std::vector<std::string> expected = Trace(virtualSource);
         EXPECT_EQ(Trace(inPlace), expected) << text;
+        EXPECT_EQ(Trace(view), expected) << text;
         EXPECT_EQ(Trace(streamSource), expected) << text;
     }
     CStrLexerStream numbers("18446744073709551615 18446744073709551617 000000000000000000000042");
@@ -288,13 +290,16 @@ TEST(Lexer, StepsReadInPlaceAsThroughTheVirtualPath) {
     EXPECT_EQ(StepLexer(static_cast<cmds::CLexerStreamBase&>(virtualSource)).Steps(), expected);
 }
 
-TEST(StrLexerStream, ReadsPutsBackAndKeepsThePosition) {
-    CStrLexerStream empty("");
+// Both string sources, the copy and the view, read, put back and seek alike.
+template <typename Source>
+void ExpectStringSourceOperations() {
+    Source empty("");
     EXPECT_FALSE(empty.IsEof());
     EXPECT_EQ(empty.GetNextChar(), -1);
     EXPECT_TRUE(empty.IsEof());
 
-    CStrLexerStream source(std::string("a\xFF\0", 3));
+    const std::string text("a\xFF\0", 3);
+    Source source(text);
     EXPECT_EQ(source.GetNextChar(), 'a');
     source.PutBackChar('a');
     EXPECT_EQ(source.GetNextChar(), 'a');
@@ -312,6 +317,16 @@ TEST(StrLexerStream, ReadsPutsBackAndKeepsThePosition) {
     EXPECT_EQ(source.GetPos(), -1);  // the failed state hides the position
     EXPECT_TRUE(source.IsEof());
     EXPECT_FALSE(source.Bad());
+
+    Source beyond(text);
+    beyond.SetPos(4);
+    EXPECT_EQ(beyond.GetPos(), -1);
+    EXPECT_EQ(beyond.GetNextChar(), -1);
+}
+
+TEST(StrLexerStream, ReadsPutsBackAndKeepsThePosition) {
+    ExpectStringSourceOperations<CStrLexerStream>();
+    ExpectStringSourceOperations<cmds::CStrViewLexerStream>();
 }
 
 }  // namespace

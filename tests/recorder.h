@@ -1,7 +1,7 @@
-// The parser tests' harness: every text is read from a string source, from a feed stream filled
-// at once, from a feed stream filled byte by byte by another thread and from a host's input
-// stream, and all must make the same calls and end with the same error, told in the same words
-// at the same place.
+// The parser tests' harness: every text is read from a string source, from a view of it, from a
+// feed stream filled at once, from a feed stream filled byte by byte by another thread and from a
+// host's input stream, and all must make the same calls and end with the same error, told in the
+// same words at the same place.
 #ifndef CMDS_TESTS_RECORDER_H
 #define CMDS_TESTS_RECORDER_H
 
@@ -22,6 +22,8 @@ template <typename Read>
 Calls ReadFromEverySource(const std::string& text, Read read) {
     cmds::CStrLexerStream source(text);
     const Calls calls = read(source);
+    cmds::CStrViewLexerStream view(text);
+    EXPECT_EQ(read(view), calls) << "from a view: " << Show(text);
     EXPECT_EQ(ReadFed({text}, read), calls) << "fed at once: " << Show(text);
     std::vector<std::string_view> bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -75,4 +75,9 @@ CStrLexerStream::CStrLexerStream(const std::string& text)
 
 CStrLexerStream::~CStrLexerStream() = default;
 
+CStrViewLexerStream::CStrViewLexerStream(std::string_view text)
+    : ViewedStream(text), CLexerStream(viewStream) {}
+
+CStrViewLexerStream::~CStrViewLexerStream() = default;
+
 }  // namespace cmds

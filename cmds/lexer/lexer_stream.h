@@ -5,6 +5,7 @@
 
 #include <istream>
 #include <string>
+#include <string_view>
 
 #include "cmds/detail/owned_stream.h"
 #include "cmds/export.h"
@@ -73,6 +74,14 @@ class CMDS_API CStrLexerStream : private detail::OwnedStringStream, public CLexe
 public:
     explicit CStrLexerStream(const std::string& text);
     ~CStrLexerStream() override;
+};
+
+/// Reads the caller's bytes where they lie, without a copy: they must stay alive and unchanged
+/// while the source is read. Reads as a CStrLexerStream over the same text does.
+class CMDS_API CStrViewLexerStream : private detail::ViewedStream, public CLexerStream {
+public:
+    explicit CStrViewLexerStream(std::string_view text);
+    ~CStrViewLexerStream() override;
 };
 
 }  // namespace cmds
