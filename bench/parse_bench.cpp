@@ -96,6 +96,15 @@ void CmdsString(benchmark::State& state, const Texts<Workload>& texts) {
     });
 }
 
+// The text read where it lies, through a view of it: no copy.
+template <typename Workload>
+void CmdsView(benchmark::State& state, const Texts<Workload>& texts) {
+    Run(state, texts.workload, texts.command.size(), [&](auto& sink) {
+        cmds::CStrViewLexerStream source(texts.command);
+        return ParseFrom(source, texts.workload, sink);
+    });
+}
+
 // A std::istringstream, built from the text (a copy) in every read.
 template <typename Workload>
 void CmdsIstringstream(benchmark::State& state, const Texts<Workload>& texts) {
@@ -225,6 +234,7 @@ void Register(const char* workload, const Texts<Workload>& texts) {
         return benchmark::RegisterBenchmark((std::string(workload) + "/" + row).c_str(), function);
     };
     add("cmds_string", [&texts](benchmark::State& s) { CmdsString(s, texts); });
+    add("cmds_view", [&texts](benchmark::State& s) { CmdsView(s, texts); });
     add("cmds_istringstream", [&texts](benchmark::State& s) { CmdsIstringstream(s, texts); });
     add("cmds_ifstream", [&texts](benchmark::State& s) { CmdsIfstream(s, texts); });
     add("cmds_push_4KiB", [&texts](benchmark::State& s) { CmdsPush(s, texts, 4096); });
