@@ -203,7 +203,8 @@ bool CLexer::ReadWideInPlace(std::uint64_t start) {
     if (runNext_ == runEnd_) {
         return false;
     }
-    const char* const end = detail::FindByte(runNext_, runEnd_, kApostrophe);
+    bool hasLineFeed = true;
+    const char* const end = detail::FindByte(runNext_, runEnd_, kApostrophe, hasLineFeed);
     if (end == nullptr) {
         return false;
     }
@@ -212,12 +213,11 @@ bool CLexer::ReadWideInPlace(std::uint64_t start) {
     const char* const text = runNext_;
     runNext_ = end + 1;
     lastFromRun_ = true;
-    bool hasLineFeed = false;
-    const bool decoded = detail::DecodeUtf8(text, length, static_cast<std::size_t>(runEnd_ - text),
-                                            wideValue_, hasLineFeed);
-    if (!decoded || hasLineFeed) {
+    if (hasLineFeed) {
         NoteLineBreaks(text, end, start + 1);
     }
+    const bool decoded =
+        detail::DecodeUtf8(text, length, static_cast<std::size_t>(runEnd_ - text), wideValue_);
     if (!decoded) {
         scratch_.assign(text, length);
         ReturnLockedRun();

@@ -20,11 +20,10 @@ bool IsContinuation(unsigned char byte) {
 // Decodes into `target`, which has room for `length` units; returns the units written, or
 // std::size_t(-1) when the bytes are not strictly well formed.
 std::size_t Decode(const unsigned char* in, std::size_t length, std::size_t readable,
-                   unsigned short* target, bool& hasLineFeed) {
+                   unsigned short* target) {
     constexpr std::size_t kFailed = static_cast<std::size_t>(-1);
     unsigned short* out = target;
     std::size_t i = 0;
-    bool lineFeed = false;
     while (i < length) {
 #if defined(CMDS_HAS_SSE2)
         // ASCII, the common case, goes sixteen bytes at a time, read where sixteen can be
@@ -39,9 +38,6 @@ std::size_t Decode(const unsigned char* in, std::size_t length, std::size_t read
             const auto beyond = static_cast<unsigned>(_mm_movemask_epi8(bytes)) | 0x10000u;
             const std::size_t ascii =
                 std::min<std::size_t>(static_cast<std::size_t>(__builtin_ctz(beyond)), length - i);
-            const auto lineFeeds = static_cast<unsigned>(
-                _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
-            lineFeed |= (lineFeeds & ((1u << ascii) - 1)) != 0;
             out += ascii;
             i += ascii;
             if (ascii == 16 || i == length) {
@@ -51,7 +47,6 @@ std::size_t Decode(const unsigned char* in, std::size_t length, std::size_t read
 #endif
         const unsigned char b0 = in[i];
         if (b0 < 0x80) {
-            lineFeed |= b0 == '\n';
             *out++ = b0;
             ++i;
             continue;
@@ -98,14 +93,12 @@ std::size_t Decode(const unsigned char* in, std::size_t length, std::size_t read
             return kFailed;
         }
     }
-    hasLineFeed = lineFeed;
     return static_cast<std::size_t>(out - target);
 }
 
 }  // namespace
 
-bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstring& out,
-                bool& hasLineFeed) {
+bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstring& out) {
     const auto* in = reinterpret_cast<const unsigned char*>(text);
     // A short text is decoded on the stack and stored in one copy, which spares filling the
     // target before writing it.
@@ -113,7 +106,7 @@ bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstr
     constexpr std::size_t kSpare = 16;
     if (length <= kOnStack) {
         unsigned short units[kOnStack + kSpare];
-        const std::size_t count = Decode(in, length, readable, units, hasLineFeed);
+        const std::size_t count = Decode(in, length, readable, units);
         if (count == static_cast<std::size_t>(-1)) {
             return false;
         }
@@ -121,7 +114,7 @@ bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstr
         return true;
     }
     out.resize(length + kSpare);
-    const std::size_t count = Decode(in, length, readable, out.data(), hasLineFeed);
+    const std::size_t count = Decode(in, length, readable, out.data());
     if (count == static_cast<std::size_t>(-1)) {
         return false;
     }

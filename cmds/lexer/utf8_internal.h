@@ -12,10 +12,9 @@ namespace cmds::detail {
 // shortest forms of code points up to U+10FFFF, no surrogates. Those are the UTF-8 forms of
 // values that ConvertUnicodeToUTF8 writes, and ConvertUTF8ToUnicode must undo it, so it could
 // give nothing else. Returns false, leaving `out` unspecified, on any other byte sequence, which
-// only the support library may decode. `hasLineFeed` tells whether a line feed is among the bytes.
-// `readable` (at least `length`) bytes from `text` on may be read.
-bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstring& out,
-                bool& hasLineFeed);
+// only the support library may decode. `readable` (at least `length`) bytes from `text` on may be
+// read.
+bool DecodeUtf8(const char* text, std::size_t length, std::size_t readable, wstring& out);
 
 }  // namespace cmds::detail
 

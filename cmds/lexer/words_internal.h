@@ -75,19 +75,33 @@ inline void CountLineFeeds(const char* begin, const char* end, std::uint64_t off
 }
 
 // The first `c` in [begin, end), or null. Quoted values are mostly short, so they are searched
-// inline, 16 bytes at a time, rather than through a call.
-inline const char* FindByte(const char* begin, const char* end, char c) {
+// inline, 16 bytes at a time, rather than through a call. `lineFeedBefore` tells whether a line
+// feed may lie before what was found, so that most values need no second search for one: false
+// means that none does.
+inline const char* FindByte(const char* begin, const char* end, char c, bool& lineFeedBefore) {
+    lineFeedBefore = true;
 #if defined(__SSE2__)
     const __m128i wanted = _mm_set1_epi8(c);
+    bool earlier = false;
     for (; end - begin >= 16; begin += 16) {
-        const auto found = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(begin)), wanted)));
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(begin));
+        const auto found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, wanted)));
+        const auto lineFeeds =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
         if (found != 0) {
+            // The line feeds of this block below the lowest bit found lie before it.
+            lineFeedBefore = earlier || (lineFeeds & ((found & (0U - found)) - 1)) != 0;
             return begin + __builtin_ctz(found);
         }
+        earlier = earlier || lineFeeds != 0;
     }
 #endif
     return static_cast<const char*>(std::memchr(begin, c, static_cast<std::size_t>(end - begin)));
+}
+
+inline const char* FindByte(const char* begin, const char* end, char c) {
+    bool lineFeedBefore = false;
+    return FindByte(begin, end, c, lineFeedBefore);
 }
 
 // The length of the run of ASCII letters and digits that starts at `begin`, up to `end`.

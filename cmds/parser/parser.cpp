@@ -258,22 +258,24 @@ bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size
                 return false;
             }
             const char* const text = run.next + 1;
-            const char* const close = FindByte(text, run.end, quote);
+            bool hasLineFeed = true;
+            const char* const close = FindByte(text, run.end, quote, hasLineFeed);
             if (close == nullptr || static_cast<std::size_t>(close - text) > maxBytes) {
                 return false;
             }
             const auto length = static_cast<std::size_t>(close - text);
-            bool hasLineFeed = true;
             if (kind != tokens::WSTRING ||
                 !DecodeUtf8(text, length, static_cast<std::size_t>(run.end - text),
-                            TagList::WideOf(value), hasLineFeed)) {
+                            TagList::WideOf(value))) {
                 // The support library never runs while the source is locked: the bytes are
                 // copied and the run returned, up to the end of the value, meanwhile.
                 tag_ = tag;
                 std::string& bytes = run.Scratch();
                 bytes.assign(text, length);
                 run.next = close + 1;
-                run.NoteLineFeeds(text, close);
+                if (hasLineFeed) {
+                    run.NoteLineFeeds(text, close);
+                }
                 const bool locked = !run.Keepable();
                 if (locked) {
                     run.Pause();
