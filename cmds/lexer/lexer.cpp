@@ -69,7 +69,8 @@ std::string ShowText(const Text& text, char quote, const char* escape, int digit
 
 CLexer::CLexer(CLexerStreamBase& source) : source_(source) {}
 
-CLexer::CLexer(CLexerStream& source) : source_(source), lender_(&source) {}
+CLexer::CLexer(CLexerStream& source)
+    : source_(source), lender_(&source), runKeepable_(!source.LocksWhileLent()) {}
 
 CLexer::~CLexer() = default;
 
@@ -84,7 +85,6 @@ void CLexer::Borrow() {
     if (lender_ != nullptr && lender_->LendRun(begin, end)) {
         runBegin_ = runNext_ = begin;
         runEnd_ = end;
-        runKeepable_ = !lender_->LocksWhileLent();
     }
 }
 

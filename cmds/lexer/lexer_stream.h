@@ -61,7 +61,8 @@ public:
     virtual bool LendRun(const char*& begin, const char*& end);
     virtual void ReturnRun(const char* begin, const char* next);
     /// Whether a lent run holds something back from other threads (a lock) until it is
-    /// returned; a reader then returns it after every token. This class's runs hold nothing.
+    /// returned; a reader then returns it after every token. Asked once, when a lexer is made
+    /// over the source. This class's runs hold nothing.
     virtual bool LocksWhileLent() const;
 
 private:
