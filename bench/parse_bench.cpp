@@ -46,25 +46,8 @@ namespace {
 
 // ---- The library ----
 
-// Reads the whole sequence of small commands, choosing each reader as a host that knows what
-// comes next would.
 void ParseAll(cmds::CParser& parser, const std::vector<SmallCommand>& commands, SmallSink& sink) {
-    for (const SmallCommand& command : commands) {
-        switch (command.kind) {
-            case SmallKind::kConnectIn:
-                parser.Parse(static_cast<cmds::IConnectIn&>(sink));
-                break;
-            case SmallKind::kAliveIn:
-                parser.Parse(static_cast<cmds::IAliveIn&>(sink));
-                break;
-            case SmallKind::kAliveOut:
-                parser.Parse(static_cast<cmds::IAliveOut&>(sink));
-                break;
-            case SmallKind::kShareDirOut:
-                parser.Parse(static_cast<cmds::IShareDirOut&>(sink));
-                break;
-        }
-    }
+    ParseSmall(parser, commands, sink);
 }
 
 void ParseAll(cmds::CParser& parser, const FindReply&, cmds::IFindOut& sink) {

@@ -32,22 +32,7 @@ namespace bench {
     cmds::CStrViewLexerStream source(text);
     cmds::CParser parser(source);
     SmallSink sink;
-    for (const SmallCommand& command : *commands) {
-        switch (command.kind) {
-            case SmallKind::kConnectIn:
-                parser.Parse(static_cast<cmds::IConnectIn&>(sink));
-                break;
-            case SmallKind::kAliveIn:
-                parser.Parse(static_cast<cmds::IAliveIn&>(sink));
-                break;
-            case SmallKind::kAliveOut:
-                parser.Parse(static_cast<cmds::IAliveOut&>(sink));
-                break;
-            case SmallKind::kShareDirOut:
-                parser.Parse(static_cast<cmds::IShareDirOut&>(sink));
-                break;
-        }
-    }
+    ParseSmall(parser, *commands, sink);
     return sink.value;
 }
 

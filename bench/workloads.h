@@ -87,6 +87,10 @@ void Replay(const FindReply& reply, cmds::IFindOut& sink);
 void Replay(const ShareRequest& request, cmds::IShareIn& sink);
 void Replay(const std::vector<SmallCommand>& commands, SmallSink& sink);
 
+// Reads the whole sequence of small commands with `parser`, choosing each reader as a host that
+// knows what comes next would.
+void ParseSmall(cmds::CParser& parser, const std::vector<SmallCommand>& commands, SmallSink& sink);
+
 // The same content as JSON, written with RapidJSON's Writer into `buffer` (cleared first). The
 // records' 16-bit texts reach the writer either as UTF-8 made by Utf16ToUtf8 (convert.h), written
 // by a UTF-8 to UTF-8 Writer, or as UTF-16 that a UTF-16 to UTF-8 Writer transcodes itself; both
