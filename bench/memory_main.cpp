@@ -1,5 +1,6 @@
 // Memory of reading: heap allocations per record once a parser is warm, and the peak resident
-// memory of reading a 100 MB text from a string source, relative to the text's size.
+// memory of reading a 100 MB text from a string source and through a view, relative to the
+// text's size.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -87,25 +88,30 @@ void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
 
-int main() {
+// Peak resident memory of reading a 100 MB SHARE INPUT from a `Source` made over the text.
+template <typename Source>
+void PrintPeak(const char* name) {
+    const std::size_t before = StatusBytes("VmRSS:");
+    std::size_t peak = 0;
+    std::size_t size = 0;
     {
-        const std::size_t before = StatusBytes("VmRSS:");
-        std::size_t peak = 0;
-        std::size_t size = 0;
-        {
-            const std::string text = LargeShareText(100'000'000);
-            size = text.size();
-            ResetPeak();
-            cmds::CStrLexerStream source(text);
-            cmds::CParser parser(source);
-            bench::ShareSink sink;
-            parser.Parse(sink);
-            peak = StatusBytes("VmHWM:");
-        }
-        std::printf("string source of %.1f MB: peak %.1f MB above the start, %.2fx the text\n",
-                    static_cast<double>(size) / 1e6, static_cast<double>(peak - before) / 1e6,
-                    static_cast<double>(peak - before) / static_cast<double>(size));
+        const std::string text = LargeShareText(100'000'000);
+        size = text.size();
+        ResetPeak();
+        Source source(text);
+        cmds::CParser parser(source);
+        bench::ShareSink sink;
+        parser.Parse(sink);
+        peak = StatusBytes("VmHWM:");
     }
+    std::printf("%s of %.1f MB: peak %.1f MB above the start, %.2fx the text\n", name,
+                static_cast<double>(size) / 1e6, static_cast<double>(peak - before) / 1e6,
+                static_cast<double>(peak - before) / static_cast<double>(size));
+}
+
+int main() {
+    PrintPeak<cmds::CStrLexerStream>("string source");
+    PrintPeak<cmds::CStrViewLexerStream>("view");
     const bench::FindReply& find = bench::FindWorkload();
     const bench::ShareRequest& share = bench::ShareWorkload();
     std::printf("allocations per record, warm parser: (a) %.3f, (b) %.3f\n",
