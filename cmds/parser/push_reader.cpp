@@ -201,15 +201,14 @@ const CCommandInfo* PushState::TakeHeaderInPlace() {
 bool PushState::ReadOne() {
     // Blanks before a command belong to it; the end of the input between commands is the end.
     const CCommandInfo* info = TakeHeaderInPlace();
+    const tokens::TOKEN verb = info != nullptr ? tokens::NO_TOKEN : lexer.GetNextToken();
+    if (verb == tokens::END_OF_INPUT) {
+        return false;
+    }
+    inCommand = true;  // a fault in the header lies within the command
     if (info == nullptr) {
-        const tokens::TOKEN verb = lexer.GetNextToken();
-        if (verb == tokens::END_OF_INPUT) {
-            return false;
-        }
-        inCommand = true;  // a fault in the header lies within the command
         info = &ReadHeader(verb);
     }
-    inCommand = true;
     CCommandHeader header;
     header.verb = info->verb;
     header.direction = info->direction;
