@@ -139,22 +139,7 @@ void Choose(cmds::eCommand, cmds::IShareIn& sink, cmds::CSinkChoice& choice) {
 }
 
 void Choose(cmds::eCommand command, SmallSink& sink, cmds::CSinkChoice& choice) {
-    switch (command) {
-        case cmds::eCommandConnectIn:
-            choice.Use(static_cast<cmds::IConnectIn&>(sink));
-            break;
-        case cmds::eCommandAliveIn:
-            choice.Use(static_cast<cmds::IAliveIn&>(sink));
-            break;
-        case cmds::eCommandAliveOut:
-            choice.Use(static_cast<cmds::IAliveOut&>(sink));
-            break;
-        case cmds::eCommandShareDirOut:
-            choice.Use(static_cast<cmds::IShareDirOut&>(sink));
-            break;
-        default:
-            break;
-    }
+    UseInterface(command, sink, [&choice](auto& as) { choice.Use(as); });
 }
 
 template <typename Sink>

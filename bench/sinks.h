@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "cmds/cmds.h"
 
@@ -47,6 +48,18 @@ public:
     void OnError(tagERROR_CODE error) override;
     void OnShareDirOut(std::uint64_t folder) override;
 };
+
+// Calls `use` with `sink` as the callback interface of `command`; does nothing for a command whose
+// interface the sink does not implement.
+template <typename Use>
+void UseInterface(cmds::eCommand command, SmallSink& sink, Use&& use) {
+    cmds::VisitCommand(command, [&](auto kind) {
+        using Interface = typename decltype(kind)::Sink;
+        if constexpr (std::is_base_of_v<Interface, SmallSink>) {
+            use(static_cast<Interface&>(sink));
+        }
+    });
+}
 
 // The same sinks, folding the content of every text as well.
 class CheckingFindSink : public FindSink {

@@ -234,20 +234,8 @@ void Replay(const ShareRequest& request, cmds::IShareIn& sink) {
 
 void ParseSmall(cmds::CParser& parser, const std::vector<SmallCommand>& commands, SmallSink& sink) {
     for (const SmallCommand& command : commands) {
-        switch (command.kind) {
-            case SmallKind::kConnectIn:
-                parser.Parse(static_cast<cmds::IConnectIn&>(sink));
-                break;
-            case SmallKind::kAliveIn:
-                parser.Parse(static_cast<cmds::IAliveIn&>(sink));
-                break;
-            case SmallKind::kAliveOut:
-                parser.Parse(static_cast<cmds::IAliveOut&>(sink));
-                break;
-            case SmallKind::kShareDirOut:
-                parser.Parse(static_cast<cmds::IShareDirOut&>(sink));
-                break;
-        }
+        UseInterface(kSmallCommands[static_cast<std::size_t>(command.kind)], sink,
+                     [&parser](auto& as) { parser.Parse(as); });
     }
 }
 

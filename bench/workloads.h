@@ -40,6 +40,9 @@ struct ShareRequest {
 
 // (c) One small command of the sequence.
 enum class SmallKind { kConnectIn, kAliveIn, kAliveOut, kShareDirOut };
+inline constexpr cmds::eCommand kSmallCommands[] = {  // by SmallKind
+    cmds::eCommandConnectIn, cmds::eCommandAliveIn, cmds::eCommandAliveOut,
+    cmds::eCommandShareDirOut};
 struct SmallCommand {
     SmallKind kind = SmallKind::kAliveIn;
     std::uint64_t user = 0;
