@@ -70,6 +70,20 @@ public:
         return true;
     }
 
+    // After any blanks: the key `token`, written in any case, with its ':' right after it,
+    // and any blanks after that.
+    bool TakeKeyWithColon(tokens::TOKEN token) {
+        SkipBlanks();
+        const std::size_t length = kKeywordLengths[token];
+        if (Readable() <= length || next[length] != ':' ||
+            !IsFoldedWord(next, length, kFoldedKeywords[token], Readable())) {
+            return false;
+        }
+        next += length + 1;
+        SkipBlanks();
+        return true;
+    }
+
     // After any blanks: the words of `phrase`, written in any case, separated by single spaces
     // and not followed by a letter or digit.
     bool TakePhrase(const FoldedPhrase& phrase) {
@@ -79,6 +93,18 @@ public:
         }
         next += phrase.length;
         return true;
+    }
+
+    // The blanks that this library's writer puts after a command's header, a space, a line
+    // break and a tab, taken at once; any other blanks are left to SkipBlanks.
+    void TakeHeaderBreak() {
+        constexpr char kHeaderBreak[] = {' ', '\r', '\n', '\t'};
+        if (Readable() >= sizeof kHeaderBreak &&
+            std::memcmp(next, kHeaderBreak, sizeof kHeaderBreak) == 0) {
+            next += sizeof kHeaderBreak;
+            ++line_;
+            lineStart_ = OffsetOf(next - 1);
+        }
     }
 
     // After any blanks: a punctuation mark, taken as the lexer's last token, or NO_TOKEN.
@@ -101,20 +127,9 @@ public:
         lexer_.lastToken_ = token;
     }
 
-    // After any blanks: the byte `c`.
-    bool TakeByte(char c) {
-        SkipBlanks();
-        if (next == end || *next != c) {
-            return false;
-        }
-        ++next;
-        return true;
-    }
-
-    // After any blanks: a run of at most `maxDigits` digits (0: any number) that ends within
-    // the run, as the lexer reads it: modulo 2^64.
+    // A run of at most `maxDigits` digits (0: any number) that ends within the run, as the
+    // lexer reads it: modulo 2^64.
     bool TakeNumber(std::size_t maxDigits, std::uint64_t& number) {
-        SkipBlanks();
         const char* p = next;
         const char* const stop = end;
         std::uint64_t value = 0;

@@ -138,6 +138,7 @@ void Reader::Header() {
         RunCursor run(lexer_);
         if (run.TakePhrase(kFoldedHeaders[static_cast<std::size_t>(command_)]) ||
             (run.TakeKeyword(info.verb) && run.TakeKeyword(info.direction))) {
+            run.TakeHeaderBreak();
             run.Commit();
             return;
         }
@@ -170,8 +171,12 @@ void Reader::Expect(TOKEN read, TOKEN expected) {
 // else, and any fault, is read as tokens, which tell what is wrong and where.
 TOKEN Reader::ReadTagList(TagList& tags) {
     for (std::size_t count = 1;; ++count) {
-        const TOKEN next =
-            ReadTagsInPlace(tags, count) == InPlace::kTag ? Next() : ReadTagAsTokens(tags, count);
+        TOKEN next = tokens::NO_TOKEN;
+        if (ReadTagsInPlace(tags, count, next) == InPlace::kNothing) {
+            next = ReadTagAsTokens(tags, count);
+        } else if (next == tokens::NO_TOKEN) {
+            next = Next();
+        }
         if (next != tokens::COMMA) {
             tag_ = tokens::NO_TOKEN;
             tags.end = lexer_.GetTokenPosition();
@@ -182,15 +187,15 @@ TOKEN Reader::ReadTagList(TagList& tags) {
 
 // Reads tags from number `count` on as ReadTagAsTokens would, as long as the source lends the
 // whole of each and it holds a key of the list not given before, its ':' and a value of the key's
-// kind within the limits, followed by a comma. Returns
-// kTag after a tag that no comma follows, leaving the token after it unread, and kNothing with
-// `count` at the tag it could not read. Compiled as one function, so that the view of the run
-// stays in registers.
+// kind within the limits, followed by a comma. Returns kTag after a tag that no comma follows,
+// with `after` the punctuation mark after it, taken as the lexer's last token, or NO_TOKEN when
+// something else follows, left unread; returns kNothing with `count` at the tag it could not
+// read. Compiled as one function, so that the view of the run stays in registers.
 #if defined(__GNUC__)
 __attribute__((flatten))
 #endif
 Reader::InPlace
-Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
+Reader::ReadTagsInPlace(TagList& tags, std::size_t& count, TOKEN& after) {
     RunCursor run(lexer_);
     const std::size_t maxBytes =
         limits_.maxValueBytes == 0 ? std::size_t(-1) : limits_.maxValueBytes;
@@ -198,14 +203,15 @@ Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
     // The slot a writer that follows the list's order puts next, if the tags so far were its.
     auto expected = static_cast<int>(count - 1);
     for (;; ++count) {
-        run.SkipBlanks();
         if (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList) {
             return InPlace::kNothing;
         }
+        // Blanks are looked for only where what is expected is not found.
         int slot = expected;
         if (slot < table.Size() && table.IsKeyWithColonAt(slot, run.next, run.Readable())) {
             run.next += table.KeyLength(slot) + 1;
         } else {
+            run.SkipBlanks();
             const std::size_t keyLength = run.WordLength();
             slot = keyLength == 0 ? -1 : table.FindKey(run.next, keyLength, run.Readable());
             if (slot < 0) {
@@ -228,10 +234,13 @@ Reader::ReadTagsInPlace(TagList& tags, std::size_t& count) {
             return InPlace::kNothing;
         }
         tags.Value(slot).count = 1;
-        run.SkipBlanks();
         if (run.next == run.end || *run.next != ',') {
-            run.Commit();
-            return InPlace::kTag;
+            run.SkipBlanks();
+            if (run.next == run.end || *run.next != ',') {
+                after = run.TakeMark();
+                run.Commit();
+                return InPlace::kTag;
+            }
         }
         ++run.next;
         run.Commit();
@@ -415,13 +424,20 @@ void Reader::CopyValue(TagValue& value, TOKEN kind) {
 // A body that does not start with the key and ":" has no value to deliver, so it is rejected
 // before any callback.
 TOKEN Reader::ReadTag(TOKEN key, std::uint64_t& value) {
+    bool readInPlace = false;
     {
         RunCursor run(lexer_);
-        if (run.TakeKeyword(key) && run.TakeByte(':') &&
-            run.TakeNumber(limits_.maxValueBytes, value)) {
+        if (run.TakeKeyWithColon(key) && run.TakeNumber(limits_.maxValueBytes, value)) {
+            const TOKEN mark = run.TakeMark();
             run.Commit();
-            return Next();
+            if (mark != tokens::NO_TOKEN) {
+                return mark;
+            }
+            readInPlace = true;
         }
+    }
+    if (readInPlace) {
+        return Next();
     }
     Expect(Next(), key);
     tag_ = key;

@@ -88,10 +88,8 @@ public:
                 static_cast<std::uint8_t>(size_);
             tags_[static_cast<std::size_t>(size_)] = decl.tag;
             kinds_[static_cast<std::size_t>(size_)] = decl.kind;
-            keyTexts_[static_cast<std::size_t>(size_)] = Fold(kKeywordTexts[decl.tag]);
-            while (kKeywordTexts[decl.tag][keyLengths_[static_cast<std::size_t>(size_)]] != 0) {
-                ++keyLengths_[static_cast<std::size_t>(size_)];
-            }
+            keyTexts_[static_cast<std::size_t>(size_)] = kFoldedKeywords[decl.tag];
+            keyLengths_[static_cast<std::size_t>(size_)] = kKeywordLengths[decl.tag];
             ++size_;
         }
         while (!SpreadKeys()) {
@@ -371,7 +369,7 @@ private:
     enum class InPlace { kNothing, kTag };
 
     tokens::TOKEN ReadTagList(TagList& tags);
-    InPlace ReadTagsInPlace(TagList& tags, std::size_t& count);
+    InPlace ReadTagsInPlace(TagList& tags, std::size_t& count, tokens::TOKEN& after);
     bool ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size_t maxBytes);
     tokens::TOKEN ReadTagAsTokens(TagList& tags, std::size_t count);
     void CopyValue(TagValue& value, tokens::TOKEN kind);

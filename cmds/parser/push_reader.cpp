@@ -191,6 +191,7 @@ const CCommandInfo* PushState::TakeHeaderInPlace() {
         const CCommandInfo* const info = FindCommand(verb->token, direction);
         if (info != nullptr && run.TakePhrase(kFoldedHeaders[static_cast<std::size_t>(info->id)])) {
             run.MarkToken(verbAt + length + 1, direction);
+            run.TakeHeaderBreak();
             run.Commit();
             return info;
         }
