@@ -34,7 +34,7 @@ TEST(FindInput, DefaultsOrderAndValues) {
          {"OnKeywords('')", kUser, "OnMax(5)", "OnScope(2)", "OnMatch(2)", "OnExact(3)",
           "OnCase(yes)", "OnRank(no)", "OnFreetext(yes)"}},
         {"remaining words",
-         "FIND INPUT user:12,pwd:sig,keywords:'k',scope:myself,match:all,exact:on;",
+         "FIND INPUT user:12,pwd:sig,keywords:'k',scope:MySelf,match:ALL,exact:On;",
          {"OnKeywords('k')", kUser, "OnMax(100)", "OnScope(1)", "OnMatch(0)", "OnExact(0)",
           "OnCase(no)", "OnRank(no)", "OnFreetext(no)"}},
         // Strictly well-formed UTF-8 is decoded where it lies; surrogate forms, the
@@ -73,6 +73,7 @@ TEST(FindInput, FaultsAndTheCallsMadeBeforeThem) {
         {"max as text", head + "max:'5';", {kSyntax}},
         {"case with another word", head + "case:maybe;", {kSyntax}},
         {"match with a scope word", head + "match:global;", {kSyntax}},
+        {"scope with a keyword", head + "scope:case;", {kSyntax}},
         {"undeclared tag", head + "folder:1;", {kSyntax}},
         {"wrong direction", "FIND OUTPUT user:12,pwd:sig,keywords:'k';", {kSyntax}},
     });
