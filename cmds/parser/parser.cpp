@@ -199,11 +199,13 @@ Reader::ReadTagsInPlace(TagList& tags, std::size_t& count, TOKEN& after) {
     RunCursor run(lexer_);
     const std::size_t maxBytes =
         limits_.maxValueBytes == 0 ? std::size_t(-1) : limits_.maxValueBytes;
+    const std::size_t maxTags =
+        limits_.maxTagsPerList == 0 ? std::size_t(-1) : limits_.maxTagsPerList;
     const TagTable& table = tags.Table();
     // The slot a writer that follows the list's order puts next, if the tags so far were its.
     auto expected = static_cast<int>(count - 1);
     for (;; ++count) {
-        if (limits_.maxTagsPerList != 0 && count > limits_.maxTagsPerList) {
+        if (count > maxTags) {
             return InPlace::kNothing;
         }
         // Blanks are looked for only where what is expected is not found.
@@ -225,7 +227,8 @@ Reader::ReadTagsInPlace(TagList& tags, std::size_t& count, TOKEN& after) {
             ++run.next;
         }
         // A repeated tag is left to the tokens, which tell where it was repeated.
-        if (tags.Value(slot).count != 0) {
+        TagValue& value = tags.Value(slot);
+        if (value.count != 0) {
             return InPlace::kNothing;
         }
         expected = slot + 1;
@@ -233,7 +236,7 @@ Reader::ReadTagsInPlace(TagList& tags, std::size_t& count, TOKEN& after) {
         if (run.next == run.end || !ReadValueInPlace(run, tags, slot, maxBytes)) {
             return InPlace::kNothing;
         }
-        tags.Value(slot).count = 1;
+        value.count = 1;
         if (run.next == run.end || *run.next != ',') {
             run.SkipBlanks();
             if (run.next == run.end || *run.next != ',') {
