@@ -267,7 +267,9 @@ class Reader;
 class TagList {
 public:
     TagList(ReadState& state, const TagTable& table) : table_(table), values_(state.values) {
-        for (int i = 0; i < table_.Size(); ++i) {
+        // The size is read once: the stores below could otherwise change it for the compiler.
+        const int size = table_.Size();
+        for (int i = 0; i < size; ++i) {
             TagValue& value = (*values_)[static_cast<std::size_t>(i)];
             value.count = 0;
             value.boundWide = nullptr;
