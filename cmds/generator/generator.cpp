@@ -82,13 +82,14 @@ char* CGenerator::PutConverted(char* out, const wstring& value) {
 }
 
 void CGenerator::GenerateHeader(eCommand command) {
-    for (const tokens::TOKEN word : {kCommands[command].verb, kCommands[command].direction}) {
-        Generate(word);
-        char* const space = Room(1);
-        *space = ' ';
-        EndPiece(space + 1);
-    }
-    GenerateBreak(1);
+    Generate(kCommands[command].verb);
+    char* const space = Room(1);
+    *space = ' ';
+    EndPiece(space + 1);
+    Generate(kCommands[command].direction);
+    char* const out = Room(sizeof detail::kHeaderBreak);
+    std::memcpy(out, detail::kHeaderBreak, sizeof detail::kHeaderBreak);
+    EndPiece(out + sizeof detail::kHeaderBreak);
 }
 
 void CGenerator::GenerateTag(tokens::TOKEN key, const std::string& value) {

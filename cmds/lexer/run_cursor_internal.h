@@ -11,6 +11,7 @@
 #include "cmds/lexer/lexer.h"
 #include "cmds/lexer/words_internal.h"
 #include "cmds/support/decimal_internal.h"
+#include "cmds/tokens/tables_internal.h"
 
 namespace cmds::detail {
 
@@ -95,10 +96,9 @@ public:
         return true;
     }
 
-    // The blanks that this library's writer puts after a command's header, a space, a line
-    // break and a tab, taken at once; any other blanks are left to SkipBlanks.
+    // The blanks that the generator puts after a command's header, taken at once; any other
+    // blanks are left to SkipBlanks.
     void TakeHeaderBreak() {
-        constexpr char kHeaderBreak[] = {' ', '\r', '\n', '\t'};
         if (Readable() >= sizeof kHeaderBreak &&
             std::memcmp(next, kHeaderBreak, sizeof kHeaderBreak) == 0) {
             next += sizeof kHeaderBreak;

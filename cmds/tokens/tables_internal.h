@@ -19,6 +19,10 @@ inline constexpr const char* kKeywordTexts[kKeywordCount] = {
     ":",         ",",       "{",        "}",       "(",         ")",          "[",
     "]",         "'",       ";",        "\"",      "+",         "-",          "*",
 };
+// What the generator writes after a command's header: a space, a line break and the tab of the
+// first level of nesting. The reader takes it at once where it finds it.
+inline constexpr char kHeaderBreak[] = {' ', '\r', '\n', '\t'};
+
 inline constexpr const char* kMTypeTexts[kMTypeCount] = {"", "all", "any", "expression"};
 inline constexpr const char* kPTypeTexts[kPTypeCount] = {"", "on", "off", "begin", "end"};
 inline constexpr const char* kCTypeTexts[kCTypeCount] = {"", "yes", "no"};
