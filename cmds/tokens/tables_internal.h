@@ -1,6 +1,6 @@
-// The name tables behind GetKeyword and the value-word functions, shared with the lexer and the
-// generator. They are constant expressions so that the generator can build its padded key texts
-// from them at compile time.
+// The name tables behind GetKeyword and the value-word functions, and the break after a
+// command's header, shared with the lexer and the generator. They are constant expressions so
+// that the generator can build its padded key texts from them at compile time.
 #ifndef CMDS_TOKENS_TABLES_INTERNAL_H
 #define CMDS_TOKENS_TABLES_INTERNAL_H
 
@@ -19,14 +19,14 @@ inline constexpr const char* kKeywordTexts[kKeywordCount] = {
     ":",         ",",       "{",        "}",       "(",         ")",          "[",
     "]",         "'",       ";",        "\"",      "+",         "-",          "*",
 };
-// What the generator writes after a command's header: a space, a line break and the tab of the
-// first level of nesting. The reader takes it at once where it finds it.
-inline constexpr char kHeaderBreak[] = {' ', '\r', '\n', '\t'};
-
 inline constexpr const char* kMTypeTexts[kMTypeCount] = {"", "all", "any", "expression"};
 inline constexpr const char* kPTypeTexts[kPTypeCount] = {"", "on", "off", "begin", "end"};
 inline constexpr const char* kCTypeTexts[kCTypeCount] = {"", "yes", "no"};
 inline constexpr const char* kScopeTypeTexts[kScopeTypeCount] = {"", "global", "myself", "friend"};
+
+// What the generator writes after a command's header: a space, a line break and the tab of the
+// first level of nesting. The reader takes it at once where it finds it.
+inline constexpr char kHeaderBreak[] = {' ', '\r', '\n', '\t'};
 
 }  // namespace cmds::detail
 
