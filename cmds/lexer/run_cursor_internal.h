@@ -76,8 +76,7 @@ public:
     bool TakeKeyWithColon(tokens::TOKEN token) {
         SkipBlanks();
         const std::size_t length = kKeywordLengths[token];
-        if (Readable() <= length || next[length] != ':' ||
-            !IsFoldedWord(next, length, kFoldedKeywords[token], Readable())) {
+        if (!IsKeyWithColon(next, Readable(), kFoldedKeywords[token], length)) {
             return false;
         }
         next += length + 1;

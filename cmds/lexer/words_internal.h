@@ -167,6 +167,13 @@ inline bool IsFoldedWord(const char* word, std::size_t length, const FoldedWord&
     return true;
 }
 
+// Whether the key `folded`, of `length` bytes, in any case, and its ':' right after it start the
+// `readable` bytes at `at`.
+inline bool IsKeyWithColon(const char* at, std::size_t readable, const FoldedWord& folded,
+                           std::size_t length) {
+    return readable > length && at[length] == ':' && IsFoldedWord(at, length, folded, readable);
+}
+
 // The token of a one-character punctuation mark, or NO_TOKEN.
 constexpr tokens::TOKEN PunctuationToken(int c) {
     switch (c) {

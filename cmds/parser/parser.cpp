@@ -276,19 +276,20 @@ bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size
                 return false;
             }
             const auto length = static_cast<std::size_t>(close - text);
-            if (kind != tokens::WSTRING ||
-                !DecodeUtf8(text, length, static_cast<std::size_t>(run.end - text),
-                            TagList::WideOf(value))) {
+            const bool decoded = kind == tokens::WSTRING &&
+                                 DecodeUtf8(text, length, static_cast<std::size_t>(run.end - text),
+                                            TagList::WideOf(value));
+            run.next = close + 1;
+            if (hasLineFeed) {
+                run.NoteLineFeeds(text, close);
+            }
+            if (!decoded) {
                 // The support library never runs while the source is locked: the bytes are
                 // copied and the run returned, up to the end of the value, meanwhile.
                 tag_ = tag;
                 std::string& bytes = run.Scratch();
                 bytes.clear();  // an append to a string with room costs less than an assign
                 bytes.append(text, length);
-                run.next = close + 1;
-                if (hasLineFeed) {
-                    run.NoteLineFeeds(text, close);
-                }
                 const bool locked = !run.Keepable();
                 if (locked) {
                     run.Pause();
@@ -302,12 +303,7 @@ bool Reader::ReadValueInPlace(RunCursor& run, TagList& tags, int slot, std::size
                 if (locked) {
                     run.Resume();
                 }
-                break;
             }
-            if (hasLineFeed) {
-                run.NoteLineFeeds(text, close);
-            }
-            run.next = close + 1;
             break;
         }
         default: {

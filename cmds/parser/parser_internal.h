@@ -122,9 +122,8 @@ public:
     // Whether the key of `slot`, in any case, and its ':' start the `readable` bytes at `at`:
     // where a writer that gives the tags in the list's order puts them.
     bool IsKeyWithColonAt(int slot, const char* at, std::size_t readable) const {
-        const std::size_t length = keyLengths_[static_cast<std::size_t>(slot)];
-        return readable > length && at[length] == ':' &&
-               IsFoldedWord(at, length, keyTexts_[static_cast<std::size_t>(slot)], readable);
+        return IsKeyWithColon(at, readable, keyTexts_[static_cast<std::size_t>(slot)],
+                              keyLengths_[static_cast<std::size_t>(slot)]);
     }
     // The length of the key of `slot`.
     std::size_t KeyLength(int slot) const { return keyLengths_[static_cast<std::size_t>(slot)]; }
