@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <random>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -196,13 +197,14 @@ TEST(GeneratorLayout, ListCommands) {
 }
 
 // Texts are written as the support library converts them, whichever unit stands at whichever
-// place of texts around eight and sixteen units; numbers have every count of digits and of bits.
+// place of texts around eight, sixteen and sixty-four units, and texts of one unit repeated;
+// numbers have every count of digits and of bits.
 TEST(GeneratorLayout, RecordValues) {
     const cmds::wstring kinds[] = {{'b'},    {0x00},   {0x26},   {0x27},           {0x28},
                                    {0x7F},   {0x80},   {0xFF},   {0x100},          {0x7FF},
                                    {0x800},  {0xD7FF}, {0xD83D}, {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF},
                                    {0xDC00}, {0xDFFF}, {0xE000}, {0xFFFF}};
-    for (const std::size_t length : {1, 7, 8, 9, 15, 16, 17, 24, 25}) {
+    for (const std::size_t length : {1, 7, 8, 9, 15, 16, 17, 24, 25, 63, 64, 65}) {
         for (const cmds::wstring& kind : kinds) {
             for (std::size_t at = 0; at + kind.size() <= length; ++at) {
                 SCOPED_TRACE(testing::Message() << length << " " << at << " " << kind[0]);
@@ -222,7 +224,7 @@ TEST(GeneratorLayout, RecordValues) {
     }
     // Records longer than the storage that a generator starts with and than what it keeps, each
     // written twice to see that the storage is fit for the next record.
-    for (const std::size_t length : {1000, 400000}) {
+    for (const std::size_t length : {20, 64, 65, 1000, 400000}) {
         for (const unsigned short kind : {u'b', u'\u00e9', u'\u20ac'}) {
             const cmds::wstring text(length, kind);
             std::string converted;
@@ -235,6 +237,24 @@ TEST(GeneratorLayout, RecordValues) {
             generator.GenerateFile(record, false);
             EXPECT_EQ(generator.str(), expected + expected) << length << " " << kind;
         }
+    }
+    // Random texts whose units beyond ASCII, surrogates and apostrophes included, range from one
+    // in forty to all.
+    std::mt19937 rng(7);
+    for (int n = 0; n < 2000; ++n) {
+        cmds::wstring text(rng() % 150, 0);
+        const unsigned share = 1 + rng() % 40;
+        for (auto& unit : text) {
+            unit =
+                static_cast<unsigned short>(rng() % share == 0 ? rng() % 0x10000u : rng() % 0x80u);
+        }
+        std::string converted;
+        ConvertUnicodeToUTF8(text, converted);
+        CFileInfo record = File(1, 2, u"", 3);
+        record.file = text;
+        cmds::CStrStmGenerator generator;
+        generator.GenerateFile(record, false);
+        EXPECT_EQ(generator.str(), "[folder:1,id:2,file:'" + converted + "',size:3]") << n;
     }
     std::vector<std::uint64_t> numbers = {0, kMax64};
     for (std::uint64_t power = 10; power <= kMax64 / 10; power *= 10) {

@@ -152,18 +152,57 @@ TEST(Utf8Test, OneSequenceAtEveryPlaceOfAnAsciiRun) {
     }
 }
 
-TEST(Utf8Test, RandomSequencesRoundTrip) {
+// The form of each unit, or surrogate pair, on its own: the apostrophe's is C0 A7.
+std::string FormOfEachUnit(const WString& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        unsigned cp = s[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[++i] - 0xDC00U);
+        }
+        const auto put = [&out](unsigned byte) { out += static_cast<char>(byte); };
+        if (cp < 0x80 && cp != 0x27) {
+            put(cp);
+        } else if (cp < 0x800) {
+            put(0xC0 | cp >> 6);
+            put(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            put(0xE0 | cp >> 12);
+            put(0x80 | (cp >> 6 & 0x3F));
+            put(0x80 | (cp & 0x3F));
+        } else {
+            put(0xF0 | cp >> 18);
+            put(0x80 | (cp >> 12 & 0x3F));
+            put(0x80 | (cp >> 6 & 0x3F));
+            put(0x80 | (cp & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Texts up to past two rounds of the encoder, each stretch of 32 units with its own share of units
+// beyond ASCII, from one in forty to all, so that sparse and dense stretches meet anywhere and
+// pairs and lone surrogates fall at every place.
+TEST(Utf8Test, RandomTextsOfEveryDensity) {
     std::mt19937 rng(20240517);
     const unsigned short special[] = {0x0000, 0x0027, 0x007F, 0x0080, 0x07FF, 0x0800,
                                       0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFD, 0xFFFF};
+    const unsigned oneIn[] = {40, 8, 4, 2, 1};
     for (int n = 0; n < 5000; ++n) {
-        WString s(rng() % 40, 0);
-        for (auto& u : s) {
-            const std::mt19937::result_type forms[] = {rng() % 0x80u,
-                                                       special[rng() % std::size(special)],
+        WString s(rng() % 300, 0);
+        unsigned share = 1;
+        for (std::size_t at = 0; at < s.size(); ++at) {
+            if (at % 32 == 0) {
+                share = oneIn[rng() % std::size(oneIn)];
+            }
+            const std::mt19937::result_type forms[] = {special[rng() % std::size(special)],
                                                        0xD800 + rng() % 0x800u, rng() % 0x10000u};
-            u = static_cast<unsigned short>(forms[rng() % 4]);
+            s[at] =
+                static_cast<unsigned short>(rng() % share == 0 ? forms[rng() % 3] : rng() % 0x80u);
         }
+        SCOPED_TRACE(n);
+        EXPECT_EQ(Encode(s), FormOfEachUnit(s));
         ExpectRoundTrip(s);
     }
 }

@@ -58,13 +58,27 @@ char* CGenerator::GrowPending(const char* out, std::size_t size) {
     return start_ + used;
 }
 
-// The value's UTF-8 form, or nullptr for a value with an apostrophe or an unpaired surrogate,
-// whose forms belong to the support library.
+// The UTF-8 form of a well-formed value without an apostrophe is fixed, so the library writes
+// it; the support library writes any other value, whose form is its own.
 char* CGenerator::PutEncoded(char* out, const wstring& value) {
     std::size_t taken = 0;
     bool irregular = false;
     char* const end = detail::EncodeUnits(value.data(), taken, value.size(), out, irregular);
-    return irregular ? nullptr : end;
+    return irregular ? PutConverted(out, value) : end;
+}
+
+// The same for a value of one round, narrowed at `out`, some of whose units are marked.
+char* CGenerator::PutMarked(char* out, const wstring& value, const detail::NarrowedRound& round) {
+    if (!round.apostrophe) {
+        std::size_t taken = 0;
+        bool irregular = false;
+        char* const end = detail::EncodeRound(value.data(), taken, value.size(), value.size(),
+                                              round, out, irregular);
+        if (!irregular) {
+            return end;
+        }
+    }
+    return PutConverted(out, value);
 }
 
 // The contract of the support library allows no form longer than PutTag has room for; a longer

@@ -17,6 +17,10 @@
 
 namespace cmds {
 
+namespace detail {
+struct NarrowedRound;
+}  // namespace detail
+
 /// Writes commands onto a stream that the caller owns; it never flushes or closes it. Writers
 /// make no checks and throw nothing of their own. A command with lists is written by its Begin
 /// writer, one writer per record and its End writer, in that order.
@@ -109,6 +113,7 @@ private:
     void GatherInPlace();
     char* GrowPending(const char* out, std::size_t size);
     char* PutEncoded(char* out, const wstring& value);
+    char* PutMarked(char* out, const wstring& value, const detail::NarrowedRound& round);
     char* PutConverted(char* out, const wstring& value);
     void Flush(bool unwinding);
 

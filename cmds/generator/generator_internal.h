@@ -10,6 +10,7 @@
 #include "cmds/generator/generator.h"
 #include "cmds/generator/pieces_internal.h"
 #include "cmds/support/tessel.h"
+#include "cmds/support/utf8_encode_internal.h"
 
 namespace cmds {
 
@@ -98,21 +99,14 @@ char* CGenerator::PutTag(char* out, tokens::TOKEN key, std::uint64_t value) {
 char* CGenerator::PutTag(char* out, tokens::TOKEN key, const wstring& value) {
     out = detail::PutKey(out, key);
     *out++ = '\'';
-    // The UTF-8 form of a well-formed value without an apostrophe is fixed, so it is written
-    // here; the support library writes any other value.
+    // Most values are of one round, and many of them plain ASCII, which their narrowing writes.
     const std::size_t count = value.size();
-    switch (detail::NarrowUnits(value.data(), count, out)) {
-        case detail::FoundUnits::kOnlyPlain:
-            out += count;
-            break;
-        case detail::FoundUnits::kBeyondAscii: {
-            char* const end = PutEncoded(out, value);
-            out = end == nullptr ? PutConverted(out, value) : end;
-            break;
-        }
-        case detail::FoundUnits::kApostrophe:
-            out = PutConverted(out, value);
-            break;
+    if (count <= detail::kRoundUnits) {
+        detail::NarrowedRound round;
+        detail::NarrowRound(value.data(), count, out, round);
+        out = round.marked == 0 ? out + count : PutMarked(out, value, round);
+    } else {
+        out = PutEncoded(out, value);
     }
     *out++ = '\'';
     return out;

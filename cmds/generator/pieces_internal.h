@@ -8,10 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include "cmds/support/decimal_internal.h"
 #include "cmds/support/utf8_encode_internal.h"
 #include "cmds/tokens/tables_internal.h"
@@ -125,7 +121,7 @@ inline char* PutNumber(char* out, std::uint64_t value) {
 
 // Room for a padded token text, or for a key, ":" and the longest value written unquoted: a
 // number, or the longest value word.
-inline constexpr std::size_t kTagRoom = 40;
+inline constexpr std::size_t kTagRoom = 48;
 static_assert(kTagRoom >= sizeof(TokenText::text) &&
                   kTagRoom >= LongestTokenText() + 1 + kNumberRoom,
               "a tag fits its room");
@@ -137,53 +133,6 @@ inline std::size_t TextTagRoom(std::size_t count) {
 }
 static_assert(kTagRoom >= LongestTokenText() + 1 + 2 + kEncodingSlack,
               "a text's encoding fits its room");
-
-// What NarrowUnits found among the units it narrowed.
-enum class FoundUnits { kOnlyPlain, kBeyondAscii, kApostrophe };
-
-// Narrows the `count` units at `in` to one byte each at `out`, exactly `count` bytes, and tells
-// whether any unit was an apostrophe or else beyond ASCII. When neither, the bytes are the units'
-// UTF-8 form; otherwise they are of no use.
-inline FoundUnits NarrowUnits(const unsigned short* in, std::size_t count, char* out) {
-#if defined(__SSE2__)
-    // Every x86-64 processor has SSE2: eight units are narrowed and tested at once, the last eight
-    // ending at the last unit, and the test of all of them is decided at the end.
-    if (count >= 8) {
-        const __m128i high = _mm_set1_epi16(static_cast<short>(0xFF80));
-        const __m128i apostrophe = _mm_set1_epi16(0x27);
-        __m128i beyond = _mm_setzero_si128();
-        __m128i apostrophes = _mm_setzero_si128();
-        const auto take = [&](std::size_t at) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
-            beyond = _mm_or_si128(beyond, _mm_and_si128(units, high));
-            apostrophes = _mm_or_si128(apostrophes, _mm_cmpeq_epi16(units, apostrophe));
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + at), _mm_packus_epi16(units, units));
-        };
-        for (std::size_t at = 0; at + 8 < count; at += 8) {
-            take(at);
-        }
-        take(count - 8);
-        if (_mm_movemask_epi8(apostrophes) != 0) {
-            return FoundUnits::kApostrophe;
-        }
-        return _mm_movemask_epi8(_mm_cmpeq_epi16(beyond, _mm_setzero_si128())) == 0xFFFF
-                   ? FoundUnits::kOnlyPlain
-                   : FoundUnits::kBeyondAscii;
-    }
-#endif
-    unsigned beyond = 0;
-    bool apostrophes = false;
-    for (std::size_t at = 0; at < count; ++at) {
-        const unsigned unit = in[at];
-        beyond |= unit & 0xFF80U;
-        apostrophes |= unit == 0x27;
-        out[at] = static_cast<char>(unit);
-    }
-    if (apostrophes) {
-        return FoundUnits::kApostrophe;
-    }
-    return beyond == 0 ? FoundUnits::kOnlyPlain : FoundUnits::kBeyondAscii;
-}
 
 // Asks for the memory at `address` to be brought into the cache ahead of its use.
 inline void Prefetch(const void* address) {

@@ -14,7 +14,7 @@
 namespace cmds::detail {
 
 // Bytes that encoding may write beyond the forms it writes.
-constexpr std::size_t kEncodingSlack = 8;
+constexpr std::size_t kEncodingSlack = 32;
 
 inline bool IsHighSurrogate(unsigned unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
@@ -34,7 +34,8 @@ inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out, boo
     const unsigned u = in[i];
     const unsigned next = in[i + 1];
     const bool plain = u < 0x80 && u != 0x27;
-    const bool pair = IsHighSurrogate(u) && IsLowSurrogate(next);
+    // `&` rather than `&&`: the second test costs less than a branch.
+    const bool pair = IsHighSurrogate(u) & IsLowSurrogate(next);
     const bool surrogate = (u & 0xF800) == 0xD800;
     irregular |= u == 0x27 || (surrogate && !pair);
     const unsigned cp = pair ? 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00) : u;
@@ -50,33 +51,133 @@ inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out, boo
     return out + (plain ? 1 : 2 + extra);
 }
 
+// Most texts hold few units beyond ASCII. A text is narrowed to a byte a unit, which is its whole
+// form when every unit stands for itself, and the units that do not are marked on the way. When
+// few are marked, each marked unit, or surrogate pair, is encoded on its own and the runs between
+// them are copied from the narrowed bytes: far fewer steps than making the form of every unit, and
+// branches that follow the marked units, which are few. When many are marked, the forms of eight
+// units are made at once without a branch on their kinds.
+
+// Units of a round: one bit each in the round's mask.
+constexpr std::size_t kRoundUnits = 64;
+
+// Bytes copied at once from a round's narrowed units.
+constexpr std::size_t kCopyBytes = 32;
+
+// The units of a round narrowed to a byte each, with room for copying kCopyBytes from any of
+// them and from the one past the last; the mask of the units that do not stand for themselves,
+// lowest bit first; whether any is an apostrophe.
+struct NarrowedRound {
+    alignas(16) char bytes[kRoundUnits + 1 + kCopyBytes];
+    std::uint64_t marked;
+    bool apostrophe;
+};
+
 #if defined(__SSE2__)
-// Every x86-64 processor has SSE2: the forms of eight units are made at once and written one after
-// another without a branch, whatever their kinds, which vary from unit to unit in most texts and
-// would mostly be mispredicted.
-
-inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
-    return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
-}
-
-// Units from which a text is long enough for runs of ASCII to be looked for.
-constexpr std::size_t kLongText = 64;
-
 // Every 16-bit lane holding `value`.
 inline __m128i Lanes(int value) {
     return _mm_set1_epi16(static_cast<short>(value));
-}
-
-// All ones in each lane holding a surrogate of the kind that `first` begins: 0xD800 the high ones,
-// 0xDC00 the low ones.
-inline __m128i SurrogateLanes(__m128i units, int first) {
-    return _mm_cmpeq_epi16(_mm_and_si128(units, Lanes(0xFC00)), Lanes(first));
 }
 
 // All ones in each lane whose unit stands for itself: ASCII other than the apostrophe.
 inline __m128i PlainLanes(__m128i units) {
     const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, Lanes(0xFF80)), _mm_setzero_si128());
     return _mm_andnot_si128(_mm_cmpeq_epi16(units, Lanes(0x27)), ascii);
+}
+#endif
+
+// Narrows the `count` units at `in`, at most kRoundUnits, to `out` and to round.bytes, and marks
+// those that do not stand for themselves.
+inline void NarrowRound(const unsigned short* in, std::size_t count, char* out,
+                        NarrowedRound& round) {
+    round.marked = 0;
+#if defined(__SSE2__)
+    // Every x86-64 processor has SSE2: eight units at a time, the last eight ending at the last
+    // unit.
+    if (count >= 8) {
+        __m128i apostrophes = _mm_setzero_si128();
+        const auto take = [&](std::size_t at) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+            const __m128i narrowed = _mm_packus_epi16(units, units);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + at), narrowed);
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(round.bytes + at), narrowed);
+            apostrophes = _mm_or_si128(apostrophes, _mm_cmpeq_epi16(units, Lanes(0x27)));
+            const __m128i plain = PlainLanes(units);
+            const auto plainBits =
+                static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_packs_epi16(plain, plain)) & 0xFF);
+            round.marked |= (plainBits ^ 0xFF) << at;
+        };
+        for (std::size_t at = 0; at + 8 < count; at += 8) {
+            take(at);
+        }
+        take(count - 8);
+        round.apostrophe = _mm_movemask_epi8(apostrophes) != 0;
+        return;
+    }
+#endif
+    bool apostrophe = false;
+    for (std::size_t at = 0; at < count; ++at) {
+        const unsigned unit = in[at];
+        out[at] = round.bytes[at] = static_cast<char>(unit);
+        apostrophe |= unit == 0x27;
+        round.marked |= std::uint64_t{unit >= 0x80 || unit == 0x27} << at;
+    }
+    round.apostrophe = apostrophe;
+}
+
+// The position of the lowest set bit of `mask`, which is not 0.
+inline std::size_t LowestSetBit(std::uint64_t mask) {
+#if defined(__GNUC__)
+    return static_cast<std::size_t>(__builtin_ctzll(mask));
+#else
+    std::size_t bit = 0;
+    while ((mask >> bit & 1) == 0) {
+        ++bit;
+    }
+    return bit;
+#endif
+}
+
+// Copies the `count` bytes at `from` to `out`, kCopyBytes at a time; up to kCopyBytes - 1 bytes
+// beyond them are read and written, and kCopyBytes when `count` is 0.
+inline char* CopyRun(char* out, const char* from, std::size_t count) {
+    std::memcpy(out, from, kCopyBytes);
+    for (std::size_t done = kCopyBytes; done < count; done += kCopyBytes) {
+        std::memcpy(out + done, from + done, kCopyBytes);
+    }
+    return out + count;
+}
+
+// Writes the forms of the `count` units of a round at in[i], narrowed at `out` with some marked,
+// from its first marked unit on, one marked unit at a time, and returns the end of what it wrote.
+// Moves `i` past the round, and one unit further when a surrogate pair straddles its end.
+inline char* EncodeMarkedUnits(const unsigned short* in, std::size_t& i, std::size_t count,
+                               const NarrowedRound& round, char* out, bool& irregular) {
+    in += i;
+    std::uint64_t marked = round.marked;
+    std::size_t next = LowestSetBit(marked);
+    out += next;
+    while (marked != 0) {
+        const std::size_t unit = LowestSetBit(marked);
+        out = CopyRun(out, round.bytes + next, unit - next);
+        next = unit;
+        out = EncodeUnit(in, next, out, irregular);
+        marked &= next >= kRoundUnits ? 0 : ~std::uint64_t{0} << next;
+    }
+    const std::size_t left = next < count ? count - next : 0;
+    i += next + left;
+    return CopyRun(out, round.bytes + next, left);
+}
+
+#if defined(__SSE2__)
+inline __m128i Select(__m128i mask, __m128i ifSet, __m128i ifClear) {
+    return _mm_or_si128(_mm_and_si128(mask, ifSet), _mm_andnot_si128(mask, ifClear));
+}
+
+// All ones in each lane holding a surrogate of the kind that `first` begins: 0xD800 the high ones,
+// 0xDC00 the low ones.
+inline __m128i SurrogateLanes(__m128i units, int first) {
+    return _mm_cmpeq_epi16(_mm_and_si128(units, Lanes(0xFC00)), Lanes(first));
 }
 
 // Writes the forms of the eight units from in[at] on but the first `skip` (0 to 7) and returns
@@ -150,44 +251,70 @@ inline char* EncodeEightUnits(const unsigned short* in, std::size_t at, std::siz
     }
     return out;
 }
+
+// Whether a round has so many marked units that making the forms of eight units at once takes
+// fewer steps than encoding each marked unit on its own: more than one in four.
+inline bool IsDense(std::uint64_t marked, std::size_t count) {
+    std::uint64_t bits = marked - (marked >> 1 & 0x5555555555555555U);
+    bits = (bits & 0x3333333333333333U) + (bits >> 2 & 0x3333333333333333U);
+    bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0FU;
+    return 4 * ((bits * 0x0101010101010101U) >> 56) > count;
+}
+
+// Writes the forms of every unit from in[i] up to `stop`, eight at a time, the last eight ending
+// at `stop`, and moves `i` to `stop`, or one unit past it when a surrogate pair straddles it.
+// Needs eight units from in[i] on. Kept out of line: the rounds that take it are few, and inlined
+// it would keep the rest of its caller from being inlined.
+[[gnu::noinline]] inline char* EncodeEightAtATime(const unsigned short* in, std::size_t& i,
+                                                  std::size_t stop, char* out, bool& irregular) {
+    // A pair straddling `stop` is encoded whole, as the other ways of encoding take it; eight
+    // units with one such pair are encoded one by one.
+    const bool straddles = IsHighSurrogate(in[stop - 1]) && IsLowSurrogate(in[stop]);
+    const std::size_t end = !straddles ? stop : stop - i > 8 ? stop - 1 : i;
+    while (i < end) {
+        const std::size_t at = i < end - 8 ? i : end - 8;
+        out = EncodeEightUnits(in, at, i - at, out, irregular);
+        i = at + 8;
+    }
+    while (i < stop) {
+        out = EncodeUnit(in, i, out, irregular);
+    }
+    return out;
+}
 #endif
+
+// Writes the forms of the units from in[i] up to `stop`, the first `count` of which are narrowed
+// at `out` in `round`, with some marked, and returns the end of what it wrote. Moves `i` past the
+// units it took: those of the round, or every unit up to `stop`, and one unit further when a
+// surrogate pair straddles the end of what it took.
+inline char* EncodeRound(const unsigned short* in, std::size_t& i, std::size_t stop,
+                         std::size_t count, const NarrowedRound& round, char* out,
+                         bool& irregular) {
+#if defined(__SSE2__)
+    if (count >= 8 && IsDense(round.marked, count)) {
+        return EncodeEightAtATime(in, i, stop, out, irregular);
+    }
+#else
+    static_cast<void>(stop);
+#endif
+    return EncodeMarkedUnits(in, i, count, round, out, irregular);
+}
 
 // Writes the forms of the units of `in` from `i` up to `stop` at `out` and returns the end of
 // what it wrote; `i` ends at `stop`, or one unit past it when a surrogate pair straddles it. Needs
 // three bytes of room for every unit, and kEncodingSlack more.
 inline char* EncodeUnits(const unsigned short* in, std::size_t& i, std::size_t stop, char* out,
                          bool& irregular) {
-#if defined(__SSE2__)
-    // Eight units at a time, the last eight ending at `stop`, so that reading eight units needs a
-    // text of eight. In a long text, runs of ASCII are worth the branch that finds them; in a
-    // short one it would mostly be mispredicted.
-    if (stop >= 8) {
-        const bool longText = stop - i >= kLongText;
-        while (i < stop) {
-            const std::size_t at = i < stop - 8 ? i : stop - 8;
-            const std::size_t skip = i - at;
-            if (longText) {
-                const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
-                if (_mm_movemask_epi8(PlainLanes(units)) == 0xFFFF) {
-                    std::uint64_t bytes = 0;
-                    _mm_storel_epi64(reinterpret_cast<__m128i*>(&bytes),
-                                     _mm_packus_epi16(units, units));
-                    bytes >>=
-                        8 * skip;  // x86 is little-endian: the first unit's byte is the lowest
-                    std::memcpy(out, &bytes, sizeof bytes);
-                    out += 8 - skip;
-                    i = at + 8;
-                    continue;
-                }
-            }
-            out = EncodeEightUnits(in, at, skip, out, irregular);
-            i = at + 8;
-        }
-        return out;
-    }
-#endif
     while (i < stop) {
-        out = EncodeUnit(in, i, out, irregular);
+        const std::size_t count = stop - i < kRoundUnits ? stop - i : kRoundUnits;
+        NarrowedRound round;
+        NarrowRound(in + i, count, out, round);
+        if (round.marked == 0) {
+            out += count;
+            i += count;
+        } else {
+            out = EncodeRound(in, i, stop, count, round, out, irregular);
+        }
     }
     return out;
 }
