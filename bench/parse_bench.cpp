@@ -37,6 +37,11 @@ const Texts<ShareRequest>& ShareTexts() {
     return texts;
 }
 
+const Texts<ShareRequest>& SmallShareTexts() {
+    static const Texts<ShareRequest> texts(SmallShareWorkload(), "cmds-bench-share-400");
+    return texts;
+}
+
 const Texts<std::vector<SmallCommand>>& SmallTexts() {
     static const Texts<std::vector<SmallCommand>> texts(SmallWorkload(), "cmds-bench-small");
     return texts;

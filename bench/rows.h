@@ -72,6 +72,7 @@ struct Texts {
 
 const Texts<FindReply>& FindTexts();
 const Texts<ShareRequest>& ShareTexts();
+const Texts<ShareRequest>& SmallShareTexts();
 const Texts<std::vector<SmallCommand>>& SmallTexts();
 
 inline void SetRates(benchmark::State& state, std::size_t records, std::size_t bytes) {

@@ -163,6 +163,11 @@ const ShareRequest& ShareWorkload() {
     return request;
 }
 
+const ShareRequest& SmallShareWorkload() {
+    static const ShareRequest request = MakeShareRequest(400);
+    return request;
+}
+
 const std::vector<SmallCommand>& SmallWorkload() {
     static const std::vector<SmallCommand> commands = MakeSmallCommands(100000);
     return commands;

@@ -65,6 +65,7 @@ std::vector<SmallCommand> MakeSmallCommands(std::size_t count);
 // The workloads of the issue, built once.
 const FindReply& FindWorkload();                   // 1,000 hosts x 20 files
 const ShareRequest& ShareWorkload();               // 20,000 files
+const ShareRequest& SmallShareWorkload();          // 400 files, (b)'s first
 const std::vector<SmallCommand>& SmallWorkload();  // 100,000 commands
 
 // Command text, written through `out`.
