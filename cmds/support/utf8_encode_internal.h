@@ -34,8 +34,7 @@ inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out, boo
     const unsigned u = in[i];
     const unsigned next = in[i + 1];
     const bool plain = u < 0x80 && u != 0x27;
-    // `&` rather than `&&`: the second test costs less than a branch.
-    const bool pair = IsHighSurrogate(u) & IsLowSurrogate(next);
+    const bool pair = IsHighSurrogate(u) && IsLowSurrogate(next);
     const bool surrogate = (u & 0xF800) == 0xD800;
     irregular |= u == 0x27 || (surrogate && !pair);
     const unsigned cp = pair ? 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00) : u;
