@@ -25,11 +25,10 @@ struct TokenText {
 constexpr std::array<TokenText, kKeywordCount> MakeTokenTexts() {
     std::array<TokenText, kKeywordCount> table{};
     for (std::size_t token = 0; token < table.size(); ++token) {
-        const char* const text = kKeywordTexts[token];
         TokenText& entry = table[token];
-        while (text[entry.length] != '\0') {
-            entry.text[entry.length] = text[entry.length];
-            ++entry.length;
+        entry.length = kKeywordLengths[token];
+        for (std::size_t i = 0; i < entry.length; ++i) {
+            entry.text[i] = kKeywordTexts[token][i];
         }
         entry.text[entry.length] = ':';
     }

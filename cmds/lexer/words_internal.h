@@ -391,18 +391,6 @@ inline constexpr std::array<FoldedWord, kKeywordCount> kFoldedKeywords = [] {
     return folded;
 }();
 
-// The length of each keyword's text.
-inline constexpr std::array<std::uint8_t, kKeywordCount> kKeywordLengths = [] {
-    std::array<std::uint8_t, kKeywordCount> lengths{};
-    for (int token = 1; token < kKeywordCount; ++token) {
-        std::uint8_t& length = lengths[static_cast<std::size_t>(token)];
-        while (kKeywordTexts[token][length] != 0) {
-            ++length;
-        }
-    }
-    return lengths;
-}();
-
 // FindWord for a word of ASCII letters and digits only, as the lexer reads them.
 inline const WordEntry* FindAlphanumericWord(const char* word, std::size_t length) {
     const WordIndex::Entry* entry = kWords.FindAlphanumeric(word, length);

@@ -4,6 +4,10 @@
 #ifndef CMDS_TOKENS_TABLES_INTERNAL_H
 #define CMDS_TOKENS_TABLES_INTERNAL_H
 
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
 #include "cmds/tokens/tokens.h"
 
 namespace cmds::detail {
@@ -19,6 +23,17 @@ inline constexpr const char* kKeywordTexts[kKeywordCount] = {
     ":",         ",",       "{",        "}",       "(",         ")",          "[",
     "]",         "'",       ";",        "\"",      "+",         "-",          "*",
 };
+// The length of each keyword's text.
+inline constexpr std::array<std::uint8_t, kKeywordCount> kKeywordLengths = [] {
+    std::array<std::uint8_t, kKeywordCount> lengths{};
+    for (std::size_t token = 0; token < lengths.size(); ++token) {
+        while (kKeywordTexts[token][lengths[token]] != 0) {
+            ++lengths[token];
+        }
+    }
+    return lengths;
+}();
+
 inline constexpr const char* kMTypeTexts[kMTypeCount] = {"", "all", "any", "expression"};
 inline constexpr const char* kPTypeTexts[kPTypeCount] = {"", "on", "off", "begin", "end"};
 inline constexpr const char* kCTypeTexts[kCTypeCount] = {"", "yes", "no"};
