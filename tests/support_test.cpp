@@ -186,7 +186,8 @@ std::string FormOfEachUnit(const WString& s) {
 // pairs and lone surrogates fall at every place.
 TEST(Utf8Test, RandomTextsOfEveryDensity) {
     std::mt19937 rng(20240517);
-    const unsigned short special[] = {0x0000, 0x0027, 0x007F, 0x0080, 0x07FF, 0x0800,
+    const unsigned short special[] = {0x0000, 0x0027, 0x007F, 0x0080, 0x00FF, 0x0100,
+                                      0x0127, 0x07FF, 0x0800, 0x7FFF, 0x8000, 0x8027,
                                       0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFD, 0xFFFF};
     const unsigned oneIn[] = {40, 8, 4, 2, 1};
     for (int n = 0; n < 5000; ++n) {

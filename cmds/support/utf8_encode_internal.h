@@ -83,34 +83,57 @@ inline __m128i PlainLanes(__m128i units) {
     const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(units, Lanes(0xFF80)), _mm_setzero_si128());
     return _mm_andnot_si128(_mm_cmpeq_epi16(units, Lanes(0x27)), ascii);
 }
+
+// The units of `low` and then `high` narrowed to a byte each: a unit below 0x80 to itself, any
+// other to a byte with its high bit set. Unsigned saturation sets that bit for units up to 0x7FFF
+// and signed saturation for those above.
+inline __m128i NarrowedBytes(__m128i low, __m128i high) {
+    return _mm_or_si128(_mm_packus_epi16(low, high), _mm_packs_epi16(low, high));
+}
 #endif
 
 // Narrows the `count` units at `in`, at most kRoundUnits, to `out` and to round.bytes, and marks
-// those that do not stand for themselves.
+// those that do not stand for themselves. A marked unit's byte is not its own.
 inline void NarrowRound(const unsigned short* in, std::size_t count, char* out,
                         NarrowedRound& round) {
     round.marked = 0;
 #if defined(__SSE2__)
-    // Every x86-64 processor has SSE2: eight units at a time, the last eight ending at the last
-    // unit.
+    // Every x86-64 processor has SSE2: sixteen units at a time, or eight in a round shorter than
+    // sixteen, the last block ending at the last unit.
     if (count >= 8) {
-        __m128i apostrophes = _mm_setzero_si128();
-        const auto take = [&](std::size_t at) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
-            const __m128i narrowed = _mm_packus_epi16(units, units);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out + at), narrowed);
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(round.bytes + at), narrowed);
-            apostrophes = _mm_or_si128(apostrophes, _mm_cmpeq_epi16(units, Lanes(0x27)));
-            const __m128i plain = PlainLanes(units);
-            const auto plainBits =
-                static_cast<std::uint64_t>(_mm_movemask_epi8(_mm_packs_epi16(plain, plain)) & 0xFF);
-            round.marked |= (plainBits ^ 0xFF) << at;
+        std::uint32_t apostrophes = 0;
+        const auto mark = [&](__m128i bytes, std::size_t at) {
+            const auto quotes = static_cast<std::uint32_t>(
+                _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\''))));
+            apostrophes |= quotes;
+            round.marked |=
+                std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(bytes)) | quotes} << at;
         };
-        for (std::size_t at = 0; at + 8 < count; at += 8) {
-            take(at);
+        const auto load = [in](std::size_t at) {
+            return _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + at));
+        };
+        if (count >= 16) {
+            const auto take = [&](std::size_t at) {
+                const __m128i bytes = NarrowedBytes(load(at), load(at + 8));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), bytes);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(round.bytes + at), bytes);
+                mark(bytes, at);
+            };
+            for (std::size_t at = 0; at + 16 < count; at += 16) {
+                take(at);
+            }
+            take(count - 16);
+        } else {
+            const auto take = [&](std::size_t at) {
+                const __m128i bytes = NarrowedBytes(load(at), _mm_setzero_si128());
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out + at), bytes);
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(round.bytes + at), bytes);
+                mark(bytes, at);
+            };
+            take(0);
+            take(count - 8);
         }
-        take(count - 8);
-        round.apostrophe = _mm_movemask_epi8(apostrophes) != 0;
+        round.apostrophe = apostrophes != 0;
         return;
     }
 #endif
