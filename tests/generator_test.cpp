@@ -353,6 +353,44 @@ TEST(StrStmGenerator, MeasuresAndResetsItsText) {
     EXPECT_EQ(generator.str(), connect);
 }
 
+// The generator keeps what its writers gather in its own stream's buffer until the text is
+// looked at; every way of looking sees every writer, also while the buffer grows and after Reset.
+// The same writers on a caller's stream give the expected text.
+TEST(StrStmGenerator, EveryLookSeesEveryWriter) {
+    std::mt19937 rng(7);
+    cmds::CStrStmGenerator generator;
+    for (int round = 0; round < 3; ++round) {
+        std::ostringstream expected;
+        CGenerator reference(expected);
+        for (int n = 0; n < 4000; ++n) {
+            const CFileInfo record =
+                File(rng() % 1000, rng(), n % 3 == 0 ? u"it's" : u"caf\u00e9 \u65e5", rng());
+            generator.GenerateFile(cmds::FILE_PLUS, record);
+            reference.GenerateFile(cmds::FILE_PLUS, record);
+            const auto size = static_cast<std::size_t>(expected.tellp());
+            switch (rng() % 64) {
+                case 0:
+                    ASSERT_EQ(generator.GetLength(), size);
+                    break;
+                case 1:
+                    ASSERT_EQ(generator.GetSize(), size);
+                    break;
+                case 2:
+                    ASSERT_EQ(generator.str(), expected.str());
+                    break;
+            }
+        }
+        EXPECT_EQ(generator.GetLength(), expected.str().size());
+        EXPECT_EQ(generator.str(), expected.str());
+        // Reset with the last writer's bytes not yet looked at.
+        generator.GenerateFile(cmds::FILE_MINUS, File(1, 2, u"", 0));
+        generator.Reset();
+        EXPECT_EQ(generator.GetLength(), 0u);
+    }
+    generator.GenerateAliveOut(kOk);
+    EXPECT_EQ(generator.str(), "ALIVE OUTPUT \r\n\terror:0;");
+}
+
 TEST(Generator, AppendsToTheCallersStreamAndItsAddressText) {
     std::ostringstream out;
     out << "xy";

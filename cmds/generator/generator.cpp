@@ -23,8 +23,18 @@ CGenerator::CGenerator(std::ostream& out)
 
 CGenerator::~CGenerator() = default;
 
+// Bytes held in the put area lie past the write position until they are released.
 std::uint32_t CGenerator::GetLength() const {
-    return static_cast<std::uint32_t>(static_cast<std::streamoff>(out_.tellp()));
+    const auto position = static_cast<std::streamoff>(out_.tellp());
+    return static_cast<std::uint32_t>(position == -1 ? position : position + (next_ - start_));
+}
+
+// Hands the bytes held in the put area to the stream.
+void CGenerator::Release() {
+    if (Holding()) {
+        batching_ = false;
+        Flush(false);
+    }
 }
 
 // Bytes stored in the buffer's put area are written once the write position passes them, so a
@@ -213,21 +223,26 @@ void CGenerator::Flush(bool unwinding) {
     }
 }
 
-CStrStmGenerator::CStrStmGenerator() : CGenerator(ownedStream) {}
+CStrStmGenerator::CStrStmGenerator() : CGenerator(ownedStream) {
+    ownsStream_ = true;
+}
 
 CStrStmGenerator::~CStrStmGenerator() = default;
 
 // Replacing the buffer's text also moves its write position back to 0; the stream's state
 // flags stay as they are.
 void CStrStmGenerator::Reset() {
+    Release();
     ownedStream.str(std::string());
 }
 
 const std::string CStrStmGenerator::str() {
+    Release();
     return ownedStream.str();
 }
 
 std::uint32_t CStrStmGenerator::GetSize() {
+    Release();
     const std::streamoff position = ownedStream.tellp();
     return position == -1 ? 0 : static_cast<std::uint32_t>(position);
 }

@@ -116,6 +116,7 @@ private:
     char* PutMarked(char* out, const wstring& value, const detail::NarrowedRound& round);
     char* PutConverted(char* out, const wstring& value);
     void Flush(bool unwinding);
+    void Release();
 
     /// The pieces of every record, defined in generator_internal.h. Inline members are not
     /// exported, so the writers call them directly rather than through the dynamic linker.
@@ -133,11 +134,13 @@ private:
     inline char* RecordRoom(const CFileInfo& record);
     inline char* Room(std::size_t size);
     inline void EndPiece(char* end);
+    inline bool Holding() const;
 
     /// Every public writer gathers what it writes and hands it to the stream's buffer in one
     /// piece, when the stream would do nothing else around a write: it is good, tied to no other
     /// stream and not unit-buffered. The bytes are gathered where the buffer stores them, while
-    /// it has room. Otherwise each piece goes through the stream's write as it comes. See
+    /// it has room. Otherwise each piece goes through the stream's write as it comes. A
+    /// CStrStmGenerator hands them over only when its text is looked at. See
     /// generator_internal.h.
     class Batch;
 
@@ -152,6 +155,11 @@ private:
     std::string converted_;  ///< the converted value of the string tag being written
     int batchDepth_ = 0;     ///< writers calling writers gather into the outermost one
     bool batching_ = false;
+    /// Only this generator reaches the stream, so bytes gathered in its put area may stay there
+    /// from one writer to the next, until the text is looked at.
+    bool ownsStream_ = false;
+
+    friend class CStrStmGenerator;
 };
 
 /// A generator that owns its output: a string stream whose text can be taken and cleared.

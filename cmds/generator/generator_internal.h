@@ -14,13 +14,22 @@
 
 namespace cmds {
 
+// Whether bytes gathered in the put area by earlier writers are still to be handed to the stream:
+// a generator that owns its stream hands them over only when its text is looked at.
+bool CGenerator::Holding() const {
+    return ownsStream_ && start_ != pending_.data();
+}
+
 // Opened at the start of every public writer. The outermost one decides whether to gather and
 // hands the gathered bytes to the stream when the writer returns, also when it leaves by an
 // exception, so the stream receives the same bytes as if each piece had been written at once.
+// A generator that owns its stream keeps the bytes it gathered in the put area there instead,
+// and the next writer gathers on after them.
 class CGenerator::Batch {
 public:
     explicit Batch(CGenerator& generator) : generator_(generator) {
-        if (generator_.batchDepth_++ == 0) {
+        // Bytes held from earlier writers are gathered on; nothing has touched the stream since.
+        if (generator_.batchDepth_++ == 0 && !generator_.Holding()) {
             const std::ostream& out = generator_.out_;
             generator_.batching_ =
                 out.good() && out.tie() == nullptr && (out.flags() & std::ios_base::unitbuf) == 0;
@@ -40,7 +49,7 @@ public:
 
     // A normal return hands the bytes over here, where an error of the stream may be thrown.
     ~Batch() noexcept(false) {
-        if (--generator_.batchDepth_ == 0) {
+        if (--generator_.batchDepth_ == 0 && !generator_.Holding()) {
             generator_.batching_ = false;
             generator_.Flush(watchesUnwinding_ && std::uncaught_exceptions() > uncaught_);
         }
