@@ -29,11 +29,13 @@ inline bool IsLowSurrogate(unsigned unit) {
 // its own three-byte form. Either of those sets `irregular`, as their forms are not UTF-8. in[i +
 // 1] must be readable: the last unit of a string is followed by its terminating null. Four bytes
 // are written whatever the form's length. Nothing branches on the kind of unit, which varies from
-// unit to unit in most texts and would mostly be mispredicted.
+// unit to unit in most texts and would mostly be mispredicted. A caller that knows the unit to be
+// marked, beyond ASCII or an apostrophe, leaves out the test for a unit that stands for itself.
+template <bool kMayStandForItself = true>
 inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out, bool& irregular) {
     const unsigned u = in[i];
     const unsigned next = in[i + 1];
-    const bool plain = u < 0x80 && u != 0x27;
+    const bool plain = kMayStandForItself && u < 0x80 && u != 0x27;
     const bool pair = IsHighSurrogate(u) && IsLowSurrogate(next);
     const bool surrogate = (u & 0xF800) == 0xD800;
     irregular |= u == 0x27 || (surrogate && !pair);
@@ -183,7 +185,7 @@ inline char* EncodeMarkedUnits(const unsigned short* in, std::size_t& i, std::si
         const std::size_t unit = LowestSetBit(marked);
         out = CopyRun(out, round.bytes + next, unit - next);
         next = unit;
-        out = EncodeUnit(in, next, out, irregular);
+        out = EncodeUnit<false>(in, next, out, irregular);
         marked &= next >= kRoundUnits ? 0 : ~std::uint64_t{0} << next;
     }
     const std::size_t left = next < count ? count - next : 0;
