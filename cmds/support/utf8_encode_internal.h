@@ -43,11 +43,15 @@ inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out, boo
     // Bytes after the first two of a form beyond one byte: none below 0x800 (the apostrophe too),
     // one for any other single unit, an unpaired surrogate included, two for a pair.
     const unsigned extra = (u >= 0x800 ? 1U : 0U) + (pair ? 1U : 0U);
-    const unsigned lead = (0xF0E0C0U >> (8 * extra) & 0xFF) | cp >> (6 * extra + 6);
-    out[0] = static_cast<char>(plain ? u : lead);
-    out[1] = static_cast<char>(0x80 | (cp >> (6 * extra) & 0x3F));
-    out[2] = static_cast<char>(0x80 | ((cp << 6) >> (6 * extra) & 0x3F));
-    out[3] = static_cast<char>(0x80 | (cp & 0x3F));
+    // The four-byte form, first byte lowest; a shorter form is its last bytes, the first of them
+    // given the rest of its lead's marker.
+    const unsigned four = (0xF0U | cp >> 18) | (0x80U | (cp >> 12 & 0x3F)) << 8 |
+                          (0x80U | (cp >> 6 & 0x3F)) << 16 | (0x80U | (cp & 0x3F)) << 24;
+    const unsigned form = four >> (16 - 8 * extra) | (0x6040U >> (8 * extra) & 0xFF);
+    out[0] = static_cast<char>(plain ? u : form);
+    out[1] = static_cast<char>(form >> 8);
+    out[2] = static_cast<char>(form >> 16);
+    out[3] = static_cast<char>(form >> 24);
     i += pair ? 2 : 1;
     return out + (plain ? 1 : 2 + extra);
 }
