@@ -74,7 +74,7 @@ inline char* PutKey(char* out, tokens::TOKEN key) {
 inline char* PutLastDigits(char* out, std::uint64_t value, std::size_t count) {
     constexpr std::uint64_t kEightDigits = kPowersOfTen[8];
     const auto first = static_cast<std::uint32_t>(value / kEightDigits);
-    const std::uint64_t firstTwo = (first / 10 | (first % 10) << 8) | 0x3030U;
+    const std::uint64_t firstTwo = kDigitPairs[first];
     const std::size_t skipped = 10 - count;
     const std::size_t skippedOfTwo = skipped < 2 ? skipped : 2;
     PutLowBytesFirst(out, firstTwo >> (8 * skippedOfTwo));

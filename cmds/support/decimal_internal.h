@@ -33,6 +33,17 @@ inline std::uint64_t LoadLowBytesFirst(const char* at) {
     return bytes;
 }
 
+// The two decimal digits of each number below 100, the first in the lower byte.
+constexpr std::array<std::uint16_t, 100> MakeDigitPairs() {
+    std::array<std::uint16_t, 100> pairs{};
+    for (unsigned value = 0; value < pairs.size(); ++value) {
+        pairs[value] = static_cast<std::uint16_t>(('0' + value / 10) | ('0' + value % 10) << 8);
+    }
+    return pairs;
+}
+
+inline constexpr std::array<std::uint16_t, 100> kDigitPairs = MakeDigitPairs();
+
 // The eight decimal digits of `value`, below 10^8, leading zeros included, as the bytes of an
 // integer whose lowest byte is the first digit. Each step splits every lane of the integer into a
 // quotient and a remainder at once, dividing by multiplying: two lanes of four digits, then four
