@@ -280,9 +280,14 @@ inline char* EncodeEightUnits(const unsigned short* in, std::size_t at, std::siz
     return out;
 }
 
-// Whether a round has so many marked units that making the forms of eight units at once takes
-// fewer steps than encoding each marked unit on its own: more than one in four.
+// Whether a round of eight units or more has so many marked units that making the forms of eight
+// units at once takes fewer steps than encoding each marked unit on its own: more than one in
+// four. Rounds with one or two marked units, by far the most common, are told without counting.
 inline bool IsDense(std::uint64_t marked, std::size_t count) {
+    const std::uint64_t beyondFirst = marked & (marked - 1);
+    if ((beyondFirst & (beyondFirst - 1)) == 0) {
+        return false;
+    }
     std::uint64_t bits = marked - (marked >> 1 & 0x5555555555555555U);
     bits = (bits & 0x3333333333333333U) + (bits >> 2 & 0x3333333333333333U);
     bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0FU;
