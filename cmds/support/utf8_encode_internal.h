@@ -28,9 +28,10 @@ inline bool IsLowSurrogate(unsigned unit) {
 // moves `i` past what it took: the apostrophe as the overlong form C0 A7, an unpaired surrogate as
 // its own three-byte form. Either of those sets `irregular`, as their forms are not UTF-8. in[i +
 // 1] must be readable: the last unit of a string is followed by its terminating null. Four bytes
-// are written whatever the form's length. Nothing branches on the kind of unit, which varies from
-// unit to unit in most texts and would mostly be mispredicted. A caller that knows the unit to be
-// marked, beyond ASCII or an apostrophe, leaves out the test for a unit that stands for itself.
+// are written whatever the form's length. Nothing branches on the length of the form, which
+// varies from unit to unit in most texts and would mostly be mispredicted; only surrogates and
+// the apostrophe, rare in most texts, take branches of their own. A caller that knows the unit to
+// be marked, beyond ASCII or an apostrophe, leaves out the test for a unit that stands for itself.
 template <bool kMayStandForItself = true>
 inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out, bool& irregular) {
     const unsigned u = in[i];
@@ -38,7 +39,9 @@ inline char* EncodeUnit(const unsigned short* in, std::size_t& i, char* out, boo
     const bool plain = kMayStandForItself && u < 0x80 && u != 0x27;
     const bool pair = IsHighSurrogate(u) && IsLowSurrogate(next);
     const bool surrogate = (u & 0xF800) == 0xD800;
-    irregular |= u == 0x27 || (surrogate && !pair);
+    if (u == 0x27 || (surrogate && !pair)) {
+        irregular = true;
+    }
     const unsigned cp = pair ? 0x10000 + ((u - 0xD800) << 10) + (next - 0xDC00) : u;
     // Bytes after the first two of a form beyond one byte: none below 0x800 (the apostrophe too),
     // one for any other single unit, an unpaired surrogate included, two for a pair.
