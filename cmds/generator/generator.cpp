@@ -32,7 +32,6 @@ std::uint32_t CGenerator::GetLength() const {
 // Hands the bytes held in the put area to the stream.
 void CGenerator::Release() {
     if (Holding()) {
-        batching_ = false;
         Flush(false);
     }
 }
@@ -55,8 +54,7 @@ void CGenerator::GatherInPlace() {
 char* CGenerator::GrowPending(const char* out, std::size_t size) {
     const auto gathered = static_cast<std::size_t>(next_ - start_);
     const auto used = static_cast<std::size_t>(out - start_);
-    const bool inPutArea = start_ != pending_.data();
-    if (inPutArea) {
+    if (GatheredInPutArea()) {
         pending_.resize(std::max({pending_.size(), used + size, kMinPending}));
         std::memcpy(pending_.data(), start_, used);
     } else {
@@ -79,16 +77,14 @@ char* CGenerator::PutEncoded(char* out, const wstring& value) {
 
 // The same for a value of one round, narrowed at `out`, some of whose units are marked.
 char* CGenerator::PutMarked(char* out, const wstring& value, const detail::NarrowedRound& round) {
-    if (!round.apostrophe) {
-        std::size_t taken = 0;
-        bool irregular = false;
-        char* const end = detail::EncodeRound(value.data(), taken, value.size(), value.size(),
-                                              round, out, irregular);
-        if (!irregular) {
-            return end;
-        }
+    if (round.apostrophe) {
+        return PutConverted(out, value);
     }
-    return PutConverted(out, value);
+    std::size_t taken = 0;
+    bool irregular = false;
+    char* const end =
+        detail::EncodeRound(value.data(), taken, value.size(), value.size(), round, out, irregular);
+    return irregular ? PutConverted(out, value) : end;
 }
 
 // The contract of the support library allows no form longer than PutTag has room for; a longer
@@ -173,12 +169,13 @@ void CGenerator::GenerateFlagTag(tokens::TOKEN key, bool value) {
     GenerateTag(key, value ? tokens::C_YES : tokens::C_NO);
 }
 
-// Hands the gathered bytes to the stream's buffer as the stream's write would: a short write or
-// an error of the buffer sets badbit, and the error leaves only when the stream's exception
-// mask asks for badbit and no other exception is already leaving the writer.
+// Ends the gathering and hands the gathered bytes to the stream's buffer as the stream's write
+// would: a short write or an error of the buffer sets badbit, and the error leaves only when the
+// stream's exception mask asks for badbit and no other exception is already leaving the writer.
 void CGenerator::Flush(bool unwinding) {
+    batching_ = false;
     const auto size = static_cast<std::size_t>(next_ - start_);
-    const bool inPutArea = start_ != pending_.data();
+    const bool inPutArea = GatheredInPutArea();
     const char* const gathered = start_;
     start_ = next_ = pending_.data();
     limit_ = start_ + pending_.size();

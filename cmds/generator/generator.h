@@ -134,6 +134,7 @@ private:
     inline char* RecordRoom(const CFileInfo& record);
     inline char* Room(std::size_t size);
     inline void EndPiece(char* end);
+    inline bool GatheredInPutArea() const;
     inline bool Holding() const;
 
     /// Every public writer gathers what it writes and hands it to the stream's buffer in one

@@ -14,10 +14,15 @@
 
 namespace cmds {
 
+// Whether the gathered bytes lie in the stream buffer's put area rather than in pending_.
+bool CGenerator::GatheredInPutArea() const {
+    return start_ != pending_.data();
+}
+
 // Whether bytes gathered in the put area by earlier writers are still to be handed to the stream:
 // a generator that owns its stream hands them over only when its text is looked at.
 bool CGenerator::Holding() const {
-    return ownsStream_ && start_ != pending_.data();
+    return ownsStream_ && GatheredInPutArea();
 }
 
 // Opened at the start of every public writer. The outermost one decides whether to gather and
@@ -50,7 +55,6 @@ public:
     // A normal return hands the bytes over here, where an error of the stream may be thrown.
     ~Batch() noexcept(false) {
         if (--generator_.batchDepth_ == 0 && !generator_.Holding()) {
-            generator_.batching_ = false;
             generator_.Flush(watchesUnwinding_ && std::uncaught_exceptions() > uncaught_);
         }
     }
